@@ -1,0 +1,37 @@
+# Helpers shared by every folder's CMakeLists.txt.
+include(GoogleTest)
+
+# Per-test scratch space so that tests never touch the user's settings or pictures.
+set(FOTOLARK_TEST_HOME ${CMAKE_BINARY_DIR}/test-home)
+
+# fotolark_add_test(<name> SOURCES <files...> LIBS <targets...>)
+# A GoogleTest program whose tests ctest lists one by one. Widgets run offscreen.
+function(fotolark_add_test name)
+    cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+    target_compile_definitions(${name} PRIVATE FOTOLARK_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+                                               FOTOLARK_BINARY_DIR="${CMAKE_BINARY_DIR}")
+    file(MAKE_DIRECTORY ${FOTOLARK_TEST_HOME}/${name})
+    gtest_discover_tests(${name}
+        DISCOVERY_MODE PRE_TEST
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES ENVIRONMENT
+            "QT_QPA_PLATFORM=offscreen;HOME=${FOTOLARK_TEST_HOME}/${name};XDG_CONFIG_HOME=${FOTOLARK_TEST_HOME}/${name}/.config")
+endfunction()
+
+# fotolark_add_bench(<name> SOURCES <files...> LIBS <targets...>)
+# A Google Benchmark program, built by the `benchmarks` target and never run as a test.
+if(NOT TARGET benchmarks)
+    add_custom_target(benchmarks)
+endif()
+function(fotolark_add_bench name)
+    cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
+    if(NOT TARGET benchmark::benchmark)
+        return()
+    endif()
+    add_executable(${name} EXCLUDE_FROM_ALL ${B_SOURCES})
+    target_link_libraries(${name} PRIVATE ${B_LIBS} benchmark::benchmark)
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/benchmarks)
+    add_dependencies(benchmarks ${name})
+endfunction()
