@@ -1,0 +1,45 @@
+// The built-in pass-through layer ("PTASPI32"): carries ASPI-style requests out with SG_IO on
+// the CD drive nodes /dev/sr0, /dev/sr1, ... which stand for the drive letters D, E, ...
+#pragma once
+
+#include <cstdint>
+#include <scsi/sg.h>
+
+// SCSI address of a drive node (host number, channel, target id, lun).
+struct TScsiAddress {
+    uint8_t PortNumber = 0;
+    uint8_t PathId = 0;
+    uint8_t TargetId = 0;
+    uint8_t Lun = 0;
+};
+
+// The device-node calls the pass-through layer and drive-letter lookups make. The default
+// talks to the kernel; tests install their own to play drives that this machine lacks.
+class TDeviceNodes {
+public:
+    virtual ~TDeviceNodes() = default;
+    virtual bool IsCDDrive(char Letter) = 0;              // the letter's node exists and is a CD drive
+    virtual int Open(char Letter, bool ReadWrite) = 0;    // a handle, or -1
+    virtual bool SendCommand(int Handle, sg_io_hdr_t& Io) = 0;  // SG_IO; false when the call fails
+    virtual bool GetAddress(int Handle, TScsiAddress& Address) = 0;
+    virtual void Close(int Handle) = 0;
+};
+
+TDeviceNodes& DeviceNodes();
+void SetDeviceNodes(TDeviceNodes* Nodes);  // nullptr restores the kernel's
+
+// Opens a drive letter's node for reading and writing, else for reading only; -1 when neither works.
+int OpenDriveLetter(char Letter);
+
+// When set, the layer closes a drive's handle after every request (the recording engine sets it
+// from the finalisation on and clears it for its write loop).
+extern bool CloseAfterCommand;
+
+// Enumerates the CD drives once (until PassThroughReset); the result is the number of drives
+// found, 0 when the enumeration already ran.
+int PassThroughEnumerate();
+// Closes every open drive handle, clears the drive table and the enumerated flag.
+void PassThroughReset();
+
+uint32_t PassThroughGetSupportInfo();
+uint32_t PassThroughSendCommand(void* Srb);

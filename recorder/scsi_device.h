@@ -1,0 +1,202 @@
+// TSCSIDevice: the recorder's view of the SCSI buses. It lists the CD and DVD drives found,
+// keeps the selected drive, runs single requests with a time-out, turns failures into text,
+// writes a diagnostic trace, and carries the MMC drive commands and the drive/disc model.
+// It never throws: operations return a Boolean or a small code; the reason of a failed
+// request is in LastError() and SenseData().
+#pragma once
+
+#include "aspi.h"
+
+#include <array>
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <vector>
+
+class TSCSIDevice;
+
+// Receiver of diagnostic lines (a memo control in a window).
+class TDebugWindow {
+public:
+    virtual ~TDebugWindow() = default;
+    virtual void AddLine(const std::string& Line) = 0;
+};
+
+using TOnDebugMsg = std::function<void(TSCSIDevice* Sender, const std::string& Message, uint8_t mType)>;
+using TDeviceChangedEvent = std::function<void(TSCSIDevice* Sender)>;
+
+// Disc type codes (CurrentDiscType).
+enum : uint16_t {
+    dtUnknown = 0, dtCDROM = 1, dtCDR = 2, dtCDRW = 3, dtDVDROM = 4, dtDVDR = 5, dtDVDRAM = 6,
+    dtDVDRW = 7, dtDVDRWSeq = 8, dtDVDPlusRW = 9, dtDDCDROM = 10, dtDDCDR = 11, dtDDCDRW = 12
+};
+
+// Capability bits (Capabilities).
+enum : uint16_t {
+    cpCDRRead = 0x0001, cpCDRWRead = 0x0002, cpMethod2 = 0x0004, cpDVDROMRead = 0x0008,
+    cpDVDRRead = 0x0010, cpDVDRAMRead = 0x0020, cpCDRWrite = 0x0040, cpCDRWWrite = 0x0080,
+    cpTestWrite = 0x0100, cpDVDRWrite = 0x0200, cpDVDRAMWrite = 0x0400, cpUnderrunProtection = 0x1000
+};
+
+// Display name of a disc type code ("CD-R", "DVD-RW", ... ; "UNKNOWN" outside the table).
+const char* DiscTypeName(uint16_t DiscType);
+
+// Mode page 2Ah, bytes 0-21, with the speed and buffer words in host order after a complete read.
+struct TCapabilityPage {
+    std::array<uint8_t, 22> Bytes{};  // as located in the MODE SENSE answer
+    uint16_t MaxReadSpeed = 0;        // KB/s, bytes 8-9
+    uint16_t BufferSize = 0;          // KB, bytes 12-13
+    uint16_t CurrentReadSpeed = 0;    // KB/s, bytes 14-15
+    uint16_t MaxWriteSpeed = 0;       // KB/s, bytes 18-19
+    uint16_t CurrentWriteSpeed = 0;   // KB/s, bytes 20-21
+};
+
+// Last READ TRACK INFORMATION answer with its numeric fields in host order.
+struct TTrackInfo {
+    std::array<uint8_t, 38> Bytes{};  // as the drive sent them
+    uint16_t DataLength = 0;
+    uint32_t TrackStartAddress = 0;
+    uint32_t NextWritableAddress = 0;
+    uint32_t FreeBlocks = 0;
+    uint32_t FixedPacketSize = 0;
+    uint32_t TrackSize = 0;
+    uint32_t LastRecordedAddress = 0;
+};
+
+// The 28-byte performance descriptor sent with SET STREAMING before a DVD-R family recording.
+std::array<uint8_t, 28> DVDRPerformanceDescriptor();
+
+class TSCSIDevice {
+public:
+    static constexpr uint8_t NoDevice = 0xFE;
+
+    explicit TSCSIDevice(void* Owner = nullptr);
+    virtual ~TSCSIDevice();
+    TSCSIDevice(const TSCSIDevice&) = delete;
+    TSCSIDevice& operator=(const TSCSIDevice&) = delete;
+
+    // ---- Discovery and requests ----
+    bool InitializeASPI(bool PreferSPTI);
+    bool ASPIInitialized() const;
+    void HostAdapterInquiry(uint8_t AHaId);
+    void ScanBus();
+    char DriveLetter();  // 0 when unknown
+    bool SelectDriveLetter(char Letter);
+    void SelectDevice(const std::string& ID);
+    uint8_t ExecuteSRB(SRB_ExecSCSICmd& Srb, int TimeoutMs);
+    void DebugMessage(const std::string& Text, uint8_t Kind);  // Kind 0 error, 1 information
+
+    void* Owner() const { return FOwner; }
+    uint8_t HaId() const { return FHaId; }
+    uint8_t Target() const { return FTarget; }
+    uint8_t Lun() const { return FLun; }
+    int8_t AdapterCount() const { return FAdapterCount; }
+    const std::vector<std::string>& DeviceList() const { return FDeviceList; }
+    const std::string& DeviceID() const { return FDeviceID; }
+    const std::string& DeviceDescription() const { return FDeviceDescription; }
+    uint8_t PeripheralType() const { return FPeripheralType; }
+    const std::array<uint8_t, 128>& InquiryData() const { return FInquiryData; }
+    const std::string& LastError() const { return FLastError; }
+    bool TargetBusy() const { return FTargetBusy; }
+    const std::array<uint8_t, SENSE_LEN>& SenseData() const { return FSenseData; }
+
+    TDebugWindow* DebugWindow = nullptr;  // cleared by the owner when the control goes away
+    TOnDebugMsg OnDebugMessage;
+    bool DoDebug = true;
+    TDeviceChangedEvent OnDeviceChange;
+
+    // ---- Single drive commands (true when the request completes) ----
+    bool TestUnitReady(int TimeoutMs);
+    bool RezeroUnit();
+    bool RequestSense(uint8_t* Buffer, uint8_t Length);
+    bool Inquiry();
+    bool LoadEject(bool Eject);
+    bool AllowMediumRemoval(bool Allow);
+    bool Write10(uint32_t LBA, uint16_t Blocks, const uint8_t* Buffer, uint32_t Bytes);
+    bool SynchronizeCache(int TimeoutMs, bool Immediate);
+    bool ReadTOC(uint8_t Format, bool MSF, uint8_t Number, uint8_t* Buffer, uint8_t Length);
+    bool GetConfiguration(uint8_t RT, uint8_t* Buffer, uint8_t Length);
+    bool ReadDiscInfo();
+    bool ReadTrackInfo(uint8_t Track);
+    bool ReserveTrack(uint32_t Blocks);
+    bool SendOPC();
+    bool ModeSelect10(const uint8_t* List, uint8_t Length);
+    bool ModeSense10(uint8_t Page, bool Defaults, uint8_t* Buffer, uint16_t Length);
+    bool CloseTrackSession(bool Track, bool Immediate);
+    bool ReadBufferCapacity();
+    bool SetStreaming(const uint8_t* Descriptor, uint16_t Length);
+    bool SetCDSpeed(uint16_t ReadX, uint16_t WriteX);
+    bool SendDVDStructure(uint8_t Format, const uint8_t* Data, uint16_t Length);
+
+    // ---- Drive and disc model ----
+    bool ReadDeviceInfo();
+    bool ReadCapabilities();
+    uint16_t CurrentWriteSpeed();
+    uint16_t GetDiscType();
+    uint8_t LastSessionNumber();
+    uint32_t FreeBlocks();
+    bool NextWritableAddress();  // sets StartSector
+    bool SetWriteParameters(bool ATestWrite, bool AUnderrunProtection, uint16_t DiscType);
+    bool WaitReady(int TotalMs, int IntervalMs);
+    bool SendTimeStamp(const std::tm& DateTime);
+
+    const TCapabilityPage& CapabilityPage() const { return FCapabilityPage; }
+    uint16_t Capabilities() const { return FCapabilities; }
+    uint16_t DeviceMaxWriteSpeed() const { return FDeviceMaxWriteSpeed; }
+    uint16_t DeviceMaxReadSpeed() const { return FDeviceMaxReadSpeed; }
+    const std::array<uint8_t, 54>& WriteParametersPage() const { return FWriteParametersPage; }
+    const TTrackInfo& TrackInfo() const { return FTrackInfo; }
+    const std::array<uint8_t, 56>& DiscInfo() const { return FDiscInfo; }
+    bool LinkSizeQuirk() const { return FLinkSizeQuirk; }
+    bool SlowFinalizeQuirk() const { return FSlowFinalizeQuirk; }
+    uint16_t WriteSpeed() const { return FWriteSpeed; }
+    void SetWriteSpeed(uint16_t X);  // sends SET CD SPEED, then keeps X whatever the drive said
+
+    uint32_t DeviceBufferSize = 0;      // KB from page 2Ah, bytes after ReadBufferCapacity
+    uint32_t DeviceFreeBufferSize = 0;  // bytes after ReadBufferCapacity
+    uint16_t ReadSpeed = 0;             // x; 0 is the drive's maximum
+    uint32_t StartSector = 0;           // first block of the recording (next writable address)
+
+    // Recording options (stored properties of the burner component).
+    bool UnderrunProtection = true;
+    bool TestWrite = false;
+    bool FinalizeDisc = true;
+    bool FinalizeTrack = true;
+    bool PerformOPC = false;
+
+    // Process-wide drive model state.
+    static inline uint16_t CurrentDiscType = dtUnknown;
+    static inline bool CloseImmediate = true;
+
+private:
+    void ClearSelection();
+    void SetModelFlags();
+    void FillRequest(SRB_ExecSCSICmd& Srb, uint8_t Flags, uint8_t CDBLen, uint8_t* Buffer, uint32_t Length);
+    bool Run(SRB_ExecSCSICmd& Srb, int TimeoutMs);
+
+    void* FOwner;
+    uint8_t FHaId = NoDevice;
+    uint8_t FTarget = NoDevice;
+    uint8_t FLun = NoDevice;
+    int8_t FAdapterCount = 0;
+    std::vector<std::string> FDeviceList;
+    std::string FDeviceID;
+    std::string FDeviceDescription;
+    uint8_t FPeripheralType = 0x7F;
+    std::array<uint8_t, 128> FInquiryData{};
+    std::string FLastError;
+    bool FTargetBusy = false;
+    std::array<uint8_t, SENSE_LEN> FSenseData{};
+
+    TCapabilityPage FCapabilityPage;
+    uint16_t FCapabilities = 0;
+    uint16_t FDeviceMaxWriteSpeed = 0;
+    uint16_t FDeviceMaxReadSpeed = 0;
+    std::array<uint8_t, 54> FWriteParametersPage{};
+    TTrackInfo FTrackInfo;
+    std::array<uint8_t, 56> FDiscInfo{};
+    bool FLinkSizeQuirk = false;
+    bool FSlowFinalizeQuirk = false;
+    uint16_t FWriteSpeed = 0;
+};
