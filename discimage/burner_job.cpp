@@ -1,0 +1,47 @@
+// Starting, aborting and waiting for a disc job.
+#include "job_state.h"
+#include "mcdburner.h"
+#include "write_thread.h"
+
+#include <chrono>
+
+TJobState& Job() {
+    static TJobState state;
+    return state;
+}
+
+void TMCDBurner::WriteISOFile(const std::string& FileName) {
+    ISOFileName = FileName;
+    WaitForJob();
+    TJobState& job = Job();
+    job.Component = this;
+    job.CacheThread = std::make_unique<TCacheThread>(CacheSize(), WritePostGap, FTrackSectors * 2048,
+                                                     std::move(FHeaderStream));
+    FHeaderStream.clear();
+    job.CacheThread->Start();
+    for (;;) {
+        if (job.CacheThread->Ready()) {
+            job.Recorder = std::thread([this] { TThWrite(*this, true).Execute(); });
+            return;
+        }
+        const std::string error = job.CacheThread->ErrorText();
+        if (!error.empty()) {
+            job.CacheThread.reset();
+            if (OnWriteDone) OnWriteDone(this, error);
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+}
+
+void TMCDBurner::AbortWrite() {
+    Job().Abort = true;
+}
+
+void TMCDBurner::WaitForJob() {
+    std::thread& recorder = Job().Recorder;
+    if (!recorder.joinable()) return;
+    // Called from the job's own end event: the thread is about to end by itself.
+    if (recorder.get_id() == std::this_thread::get_id()) recorder.detach();
+    else recorder.join();
+}

@@ -1,0 +1,262 @@
+#include "cache_thread.h"
+
+#include "disc_tables.h"
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+namespace {
+
+constexpr int64_t kPaddedImageBytes = 614400;  // 300 sectors
+constexpr int32_t kSector = 2048;
+
+// Set only while the cache lock is held; the other side sleeps instead of entering meanwhile.
+std::atomic<bool> ProducerBusy{false};
+std::atomic<bool> ConsumerBusy{false};
+
+enum { tpNormal, tpLower, tpLowest, tpIdle };
+
+void SleepMs(int milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+// Scheduling priority of the calling thread as a nice value; refusals are ignored.
+void SetThreadNice(int nice) {
+    const auto tid = static_cast<id_t>(syscall(SYS_gettid));
+    (void)setpriority(PRIO_PROCESS, tid, nice);
+}
+
+int32_t RoundUpToSector(int64_t bytes) {
+    return static_cast<int32_t>((bytes + kSector - 1) / kSector * kSector);
+}
+
+} // namespace
+
+TCacheThread::TCacheThread(int32_t cacheSize, bool writePostGap, int64_t imageBytes, std::string header)
+    : FCapacity(cacheSize / 65536),
+      FRemaining(imageBytes),
+      FPad(writePostGap && imageBytes < kPaddedImageBytes),
+      FImageBytes(imageBytes),
+      FHeader(std::move(header)) {}
+
+TCacheThread::~TCacheThread() {
+    FTerminated = true;
+    if (FThread.joinable()) FThread.join();
+}
+
+void TCacheThread::Start() {
+    FThread = std::thread([this] {
+        SetPriorityTier(tpLower);
+        Execute();
+    });
+}
+
+std::string TCacheThread::ErrorText() const {
+    std::lock_guard<std::mutex> lock(FLock);
+    return FErrorText;
+}
+
+void TCacheThread::SetErrorText(const std::string& text) {
+    std::lock_guard<std::mutex> lock(FLock);
+    if (FErrorText.empty()) FErrorText = text;
+}
+
+std::string TCacheThread::CurrentFile() const {
+    std::lock_guard<std::mutex> lock(FLock);
+    return FCurrentFile;
+}
+
+int32_t TCacheThread::ListedBlocks() const {
+    std::lock_guard<std::mutex> lock(FLock);
+    return static_cast<int32_t>(FBlockList.size());
+}
+
+void TCacheThread::Execute() {
+    FReadBuffer.resize(kCacheBlockSize);
+    if (!QueueHeader() || !ProduceFiles()) return;
+    if (FFill > 0) {
+        FReadBuffer.resize(static_cast<size_t>(FFill));
+        AppendBlock(std::move(FReadBuffer));
+    }
+    if (FPad) AppendPadding();
+    FReady = true;
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(FLock);
+            if (FRemaining <= 0) break;
+        }
+        if (Halted()) break;
+        SleepMs(10);
+    }
+    FProducerDone = true;
+}
+
+void TCacheThread::AppendBlock(TBlock block) {
+    std::lock_guard<std::mutex> lock(FLock);
+    ProducerBusy = true;
+    FBlockList.push_back(std::move(block));
+    ProducerBusy = false;
+}
+
+// Every header block is listed at once, even beyond the capacity.
+bool TCacheThread::QueueHeader() {
+    for (size_t at = 0; at < FHeader.size(); at += kCacheBlockSize) {
+        const size_t length = std::min<size_t>(kCacheBlockSize, FHeader.size() - at);
+        AppendBlock(TBlock(FHeader.begin() + static_cast<std::ptrdiff_t>(at),
+                           FHeader.begin() + static_cast<std::ptrdiff_t>(at + length)));
+    }
+    FHeader.clear();
+    FHeader.shrink_to_fit();
+    if (!WaitForSpace()) {
+        Stop();
+        return false;
+    }
+    return true;
+}
+
+// Directories in creation order, entries in list order: the order of the file data area.
+bool TCacheThread::ProduceFiles() {
+    for (int32_t d = 0; d < DirCount; ++d) {
+        for (const TFEntry* entry = DirList[d]->FirstChild; entry; entry = entry->Next) {
+            if (entry->IsDirectory() || entry->SourcePath.empty() || entry->Size <= 0) continue;
+            if (!CopyFile(entry->SourcePath, entry->Size)) return false;
+        }
+    }
+    return true;
+}
+
+// Reads exactly `size` bytes of the file, sector-aligned, into blocks.
+bool TCacheThread::CopyFile(const std::string& path, int64_t size) {
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        FCurrentFile = path;
+    }
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        std::lock_guard<std::mutex> lock(FLock);
+        if (FErrorText.empty())
+            FErrorText = "CAN'T OPEN FILE \"" + path + "\" OR FILE IS IN USES BY OTHER SOFTWARE";
+        FProducerDone = true;
+        return false;
+    }
+    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    int64_t left = size;
+    bool ok = true;
+    while (left > 0 && ok) {
+        const int32_t piece = static_cast<int32_t>(std::min<int64_t>(left, kCacheBlockSize - FFill));
+        char* at = FReadBuffer.data() + FFill;
+        int32_t got = 0;
+        while (got < piece) {
+            const ssize_t n = read(fd, at + got, static_cast<size_t>(piece - got));
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                std::lock_guard<std::mutex> lock(FLock);
+                if (FErrorText.empty()) FErrorText = "CAN'T READ FILE \"" + path + "\"";
+                FProducerDone = true;
+                ok = false;
+                break;
+            }
+            if (n == 0) break;  // the file became shorter: the layout stays, zeros fill it
+            got += static_cast<int32_t>(n);
+        }
+        if (!ok) break;
+        const int32_t used = RoundUpToSector(piece);
+        std::memset(at + got, 0, static_cast<size_t>(used - got));
+        FFill += used;
+        left -= piece;
+
+        if (FStopRequested) {
+            ok = false;
+            Stop();
+            break;
+        }
+        while (ConsumerBusy) SleepMs(10);
+        if (FFill == kCacheBlockSize) {
+            AppendBlock(std::move(FReadBuffer));
+            FReadBuffer = TBlock(kCacheBlockSize);
+            FFill = 0;
+        }
+        FollowCacheLevel();
+        if (!WaitForSpace()) {
+            ok = false;
+            Stop();
+        }
+    }
+    close(fd);
+    return ok;
+}
+
+// Pads a short image to 300 sectors with FFh bytes.
+void TCacheThread::AppendPadding() {
+    int64_t padding = kPaddedImageBytes - FImageBytes;
+    std::lock_guard<std::mutex> lock(FLock);
+    ProducerBusy = true;
+    FRemaining += padding;
+    while (padding > 0) {
+        const auto length = static_cast<size_t>(std::min<int64_t>(padding, kCacheBlockSize));
+        FBlockList.emplace_back(length, static_cast<char>(0xFF));
+        padding -= static_cast<int64_t>(length);
+    }
+    ProducerBusy = false;
+}
+
+// Waits, at idle priority, while the cache holds capacity - 1 blocks or more. False when a
+// stop was requested meanwhile.
+bool TCacheThread::WaitForSpace() {
+    while (ListedBlocks() >= FCapacity - 1) {
+        SetPriorityTier(tpIdle);
+        FReady = true;
+        if (Halted()) return false;
+        SleepMs(1);
+    }
+    return !Halted();
+}
+
+void TCacheThread::FollowCacheLevel() {
+    const int32_t listed = ListedBlocks();
+    if (listed < FCapacity / 4) SetPriorityTier(tpNormal);
+    else if (listed < FCapacity / 2) SetPriorityTier(tpLower);
+    else SetPriorityTier(tpLowest);
+}
+
+void TCacheThread::SetPriorityTier(int tier) {
+    if (tier == FPriorityTier) return;
+    static constexpr int kNice[] = {0, 2, 5, 19};
+    SetThreadNice(kNice[tier]);
+    FPriorityTier = tier;
+}
+
+void TCacheThread::Stop() {
+    std::lock_guard<std::mutex> lock(FLock);
+    FBlockList.clear();
+    if (FErrorText.empty() && FStopRequested) FErrorText = "OPERATION ABORTED BY USER";
+    FProducerDone = true;
+}
+
+int32_t TCacheThread::TakeBlock(char* buffer) {
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        if (FRemaining <= 0 && FProducerDone) return 0;
+        if (FBlockList.empty()) return FProducerDone ? 0 : -1;
+    }
+    while (ProducerBusy) {
+        if (FStopRequested) return 0;
+        SleepMs(1);
+    }
+    std::lock_guard<std::mutex> lock(FLock);
+    if (FBlockList.empty()) return FProducerDone ? 0 : -1;
+    ConsumerBusy = true;
+    const TBlock block = std::move(FBlockList.front());
+    FBlockList.pop_front();
+    std::memcpy(buffer, block.data(), block.size());
+    FRemaining -= static_cast<int64_t>(block.size());
+    ConsumerBusy = false;
+    return static_cast<int32_t>(block.size());
+}

@@ -1,0 +1,74 @@
+// TCacheThread: produces the bytes of a prepared image, in order, into a bounded cache of
+// blocks of up to 31 sectors, which the recording thread takes one at a time.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+constexpr int32_t kCacheBlockSize = 63488;  // 31 sectors
+
+class TCacheThread {
+public:
+    // `imageBytes` is TrackSectors x 2048; `header` the header sectors of the image. The
+    // files come from the process-wide disc tree, which must not change during the job.
+    TCacheThread(int32_t cacheSize, bool writePostGap, int64_t imageBytes, std::string header);
+    // Stops the producer if it still runs, waits for it and releases every block.
+    ~TCacheThread();
+    TCacheThread(const TCacheThread&) = delete;
+    TCacheThread& operator=(const TCacheThread&) = delete;
+
+    void Start();
+
+    // Copies the oldest block into `buffer` (at least kCacheBlockSize bytes) and returns its
+    // length; -1 when none is ready yet, 0 at the end of the image or after a stop request.
+    int32_t TakeBlock(char* buffer);
+    void RequestStop() { FStopRequested = true; }
+
+    bool Ready() const { return FReady; }
+    bool ProducerDone() const { return FProducerDone; }
+    bool StopRequested() const { return FStopRequested; }
+    std::string ErrorText() const;
+    // Sets the job's error text unless one is already there (one error text per job).
+    void SetErrorText(const std::string& text);
+    std::string CurrentFile() const;
+    int32_t Capacity() const { return FCapacity; }
+    int32_t ListedBlocks() const;
+
+private:
+    using TBlock = std::vector<char>;
+
+    void Execute();
+    void AppendBlock(TBlock block);
+    bool QueueHeader();
+    bool ProduceFiles();
+    bool CopyFile(const std::string& path, int64_t size);
+    void AppendPadding();
+    bool WaitForSpace();
+    void SetPriorityTier(int tier);
+    void FollowCacheLevel();
+    void Stop();
+    bool Halted() const { return FStopRequested || FTerminated; }
+
+    mutable std::mutex FLock;
+    std::deque<TBlock> FBlockList;
+    const int32_t FCapacity;
+    int64_t FRemaining;
+    const bool FPad;
+    const int64_t FImageBytes;
+    std::string FHeader;
+    TBlock FReadBuffer;
+    int32_t FFill = 0;  // bytes of FReadBuffer in use, a multiple of 2048
+    std::string FErrorText;
+    std::string FCurrentFile;
+    std::atomic<bool> FStopRequested{false};
+    std::atomic<bool> FProducerDone{false};
+    std::atomic<bool> FReady{false};
+    std::atomic<bool> FTerminated{false};
+    int FPriorityTier = -1;
+    std::thread FThread;
+};

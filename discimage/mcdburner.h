@@ -1,0 +1,96 @@
+// TMCDBurner: the disc authoring and recording component. On top of the drive access of
+// TSCSIDevice it keeps the disc file tree, lays it out as an ISO 9660 volume with a Joliet
+// supplementary volume, and streams the volume into an image file (or, later, to a drive).
+// It never throws: operations return a Boolean or a small code, a job's outcome is the
+// error text of OnWriteDone (empty for success).
+#pragma once
+
+#include "disc_entries.h"
+#include "scsi_device.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class TMCDBurner;
+
+// Raised for every file InsertFile finds, before its entry is made; the handler may change
+// the two names, the date, and Skip.
+using TAddFileEvent = std::function<void(TMCDBurner* Sender, const std::string& FullPath,
+                                         std::string& LongFileName, std::string& ShortFileName,
+                                         TDateTime& DateTime, int32_t Attr, int64_t FileSize,
+                                         bool& Skip)>;
+// Raised when a job has ended; Error is empty on success.
+using TWriteDoneEvent = std::function<void(TMCDBurner* Sender, const std::string& Error)>;
+using TNotifyEvent = std::function<void(TMCDBurner* Sender)>;
+
+// What a search of the local disk found for a file about to be added.
+struct TFoundFile {
+    std::string Name;  // file name without folder
+    int64_t Size = 0;
+    TDateTime DateTime = 0;  // last write, local time
+    int32_t Attr = 0;
+};
+
+class TMCDBurner : public TSCSIDevice {
+public:
+    explicit TMCDBurner(void* Owner = nullptr);
+    ~TMCDBurner() override;
+
+    // ---- Disc file tree ----
+    bool ResetTree(int32_t AMaxFiles, int32_t AMaxDirs);
+    bool ClearTree();
+    TDEntry* FindDir(const std::string& Path) const;
+    TDEntry* CreateDirPath(const std::string& Path);
+    TDEntry* AddDirEntry(TDEntry* Parent, const std::string& LongName, const std::string& ShortName,
+                         TDateTime DateTime, int32_t Attr);
+    // 1: found and offered to the tree, 0: no destination directory, -1: source not found.
+    int32_t InsertFile(const std::string& DestPath, const std::string& FilePath, bool SavePath);
+    void AddFileEntry(TDEntry* Dir, const TFoundFile& Found, const std::string& FullPath);
+    TDEntry* RootDir() const;
+
+    // ---- Volume layout ----
+    // Lays out the tree from StartSector and appends every header sector to HeaderStream.
+    bool PrepareImage(bool ToFile);
+    const std::string& HeaderStream() const { return FHeaderStream; }
+    int64_t TrackSectors() const { return FTrackSectors; }
+    // Sectors a job delivers: TrackSectors, at least 300 with WritePostGap.
+    int64_t ImageBlocks() const;
+
+    // ---- Jobs ----
+    // Starts writing the prepared image into FileName; returns once the recording thread runs
+    // or the producer has failed (OnWriteDone has then already been raised on this thread).
+    void WriteISOFile(const std::string& FileName);
+    void AbortWrite();
+    int64_t BytesWritten() const { return FBytesWritten.load(); }
+    // Blocks until the recording thread of the last job has ended.
+    void WaitForJob();
+
+    int32_t CacheSize() const { return FCacheSize; }
+    void SetCacheSize(int32_t Value);  // at least 2097152, a multiple of 2048
+
+    // ---- Stored properties ----
+    bool ReplaceFile = false;
+    bool JolietFileSystem = true;
+    bool WritePostGap = true;
+    std::string IdVolume, IdSystem, IdVolumeSet, IdPublisher, IdPreparer, IdApplication;
+    std::string FileCopyright, FileAbstract, FileBibliographic;
+    TDateTime DateCreation = 0, DateModification = 0, DateEffective = 0, DateExpiration = 0;
+    std::string ISOFileName;
+    TAddFileEvent OnAddFile;
+    TWriteDoneEvent OnWriteDone;
+    TNotifyEvent OnFinalizingTrack;
+
+private:
+    friend class TThWrite;
+
+    void EmptyTree();
+    TDEntry* NewDirRecord();
+    TFEntry* NewFileRecord();
+
+    std::string FHeaderStream;
+    int64_t FTrackSectors = 0;
+    int32_t FCacheSize = 0;
+    std::atomic<int64_t> FBytesWritten{0};
+};

@@ -1,0 +1,251 @@
+// Lays the disc file tree out as one ISO 9660 volume with an optional Joliet supplementary
+// volume, and generates every sector that is not file data.
+#include "disc_tables.h"
+#include "iso_records.h"
+#include "joliet_text.h"
+#include "mcdburner.h"
+
+#include <algorithm>
+#include <cassert>
+#include <unordered_map>
+
+namespace {
+
+// Absolute sector numbers of the areas of one image.
+struct TAreas {
+    uint32_t Primary = 0;
+    uint32_t Joliet = 0;  // the supplementary descriptor
+    uint32_t IsoPathL = 0, IsoPathM = 0, JolietPathL = 0, JolietPathM = 0;
+    uint32_t IsoDirs = 0, JolietDirs = 0;
+    uint32_t Files = 0;
+    uint32_t End = 0;
+};
+
+std::vector<TDEntry*> UsedDirs() {
+    return {DirList.begin(), DirList.begin() + DirCount};
+}
+
+// Root first, then level by level: the subdirectories of each numbered directory, ordered
+// by short name byte by byte (ties keep their creation order).
+void OrderPathTables() {
+    std::unordered_map<const TDEntry*, std::vector<TDEntry*>> children;
+    for (int32_t i = 1; i < DirCount; ++i) children[DirList[i]->ParentDir].push_back(DirList[i]);
+    std::vector<TDEntry*> order{DirList[0]};
+    for (size_t i = 0; i < order.size(); ++i) {
+        std::vector<TDEntry*>& kids = children[order[i]];
+        std::stable_sort(kids.begin(), kids.end(),
+                         [](const TDEntry* a, const TDEntry* b) { return a->ShortName < b->ShortName; });
+        order.insert(order.end(), kids.begin(), kids.end());
+    }
+    for (size_t i = 0; i < order.size(); ++i) {
+        order[i]->DirNumber = static_cast<int32_t>(i + 1);
+        IsoPathOrder[i] = JolietPathOrder[i] = order[i];
+    }
+}
+
+std::string JolietIdentifier(const std::string& name) {
+    return BigEndianBytes(JolietUnits(name));
+}
+
+std::string EntryIdentifier(const TFEntry* entry, bool joliet) {
+    const std::string name = (joliet ? entry->LongName : entry->ShortName) + (entry->IsDirectory() ? "" : ";1");
+    return joliet ? JolietIdentifier(name) : name;
+}
+
+std::string PathTable(const std::vector<TDEntry*>& order, bool joliet, bool bigEndian, uint32_t dirArea) {
+    std::string table = PathTableRecord(std::string(1, '\0'), dirArea, 1, bigEndian);
+    for (size_t i = 1; i < order.size(); ++i) {
+        const TDEntry* dir = order[i];
+        const std::string identifier = joliet ? JolietIdentifier(dir->LongName) : dir->ShortName;
+        const uint32_t extent = dirArea + static_cast<uint32_t>(joliet ? dir->JolietExtent : dir->IsoExtent);
+        table += PathTableRecord(identifier, extent, static_cast<uint16_t>(dir->ParentDir->DirNumber), bigEndian);
+    }
+    return table;
+}
+
+void PadToSector(std::string& bytes) {
+    bytes.resize(static_cast<size_t>(SectorsFor(static_cast<int64_t>(bytes.size())) * kSectorSize), '\0');
+}
+
+// The records of one directory, packed so that none straddles a sector, zero-filled to its
+// last sector. With `areas` all zero it serves to measure the directory.
+std::string DirectorySectors(const TDEntry* dir, bool joliet, const TAreas& areas) {
+    const uint32_t dirArea = joliet ? areas.JolietDirs : areas.IsoDirs;
+    auto selfRecord = [&](const TDEntry* d, char id) {
+        TRecordFields fields;
+        fields.Extent = dirArea + static_cast<uint32_t>(joliet ? d->JolietExtent : d->IsoExtent);
+        fields.DataLength = static_cast<uint32_t>(joliet ? d->JolietSize : d->IsoSize);
+        fields.Flags = 0x02;
+        fields.VolumeSequence = 0;
+        return DirectoryRecord(std::string(1, id), fields);
+    };
+    std::string bytes = selfRecord(dir, '\0') + selfRecord(dir->ParentDir, '\1');
+    for (const TFEntry* entry = dir->FirstChild; entry; entry = entry->Next) {
+        TRecordFields fields;
+        if (entry->IsDirectory()) fields.Extent = dirArea + static_cast<uint32_t>(joliet ? entry->JolietExtent : entry->IsoExtent);
+        else if (entry->Size > 0) fields.Extent = areas.Files + static_cast<uint32_t>(entry->IsoExtent);
+        fields.DataLength = static_cast<uint32_t>(joliet ? entry->JolietSize : entry->Size);
+        fields.HasDate = true;
+        fields.DateTime = entry->DateTime;
+        fields.GmtOffset = GmtOffset;
+        fields.Flags = static_cast<uint8_t>((entry->IsDirectory() ? 0x02 : 0x00) | ((entry->Attr & faHidden) ? 0x01 : 0x00));
+        const std::string record = DirectoryRecord(EntryIdentifier(entry, joliet), fields);
+        const size_t room = kSectorSize - bytes.size() % kSectorSize;
+        if (record.size() > room) bytes.append(room, '\0');
+        bytes += record;
+    }
+    PadToSector(bytes);
+    return bytes;
+}
+
+// Sizes and extent offsets of every directory of one tree; the area's length in sectors.
+uint32_t PlaceDirectories(bool joliet) {
+    uint32_t offset = 0;
+    for (TDEntry* dir : UsedDirs()) {
+        const int64_t size = static_cast<int64_t>(DirectorySectors(dir, joliet, TAreas{}).size());
+        (joliet ? dir->JolietSize : dir->IsoSize) = size;
+        (joliet ? dir->JolietExtent : dir->IsoExtent) = static_cast<int32_t>(offset);
+        offset += static_cast<uint32_t>(size / kSectorSize);
+    }
+    return offset;
+}
+
+// Extents of the files, packed one after the other in directory and entry order; the
+// length of the file data area in sectors.
+uint32_t PlaceFiles() {
+    int64_t offset = 0;
+    for (const TDEntry* dir : UsedDirs()) {
+        for (TFEntry* entry = dir->FirstChild; entry; entry = entry->Next) {
+            if (entry->IsDirectory()) {
+                entry->Size = entry->Dir->IsoSize;
+                entry->JolietSize = entry->Dir->JolietSize;
+                entry->IsoExtent = entry->Dir->IsoExtent;
+                entry->JolietExtent = entry->Dir->JolietExtent;
+            } else if (entry->Size > 0) {
+                entry->IsoExtent = entry->JolietExtent = static_cast<int32_t>(offset);
+                offset += SectorsFor(entry->Size);
+            } else {
+                entry->IsoExtent = entry->JolietExtent = 0;
+            }
+        }
+    }
+    return static_cast<uint32_t>(offset);
+}
+
+uint32_t IsoPathTableSize() {
+    uint32_t size = 10;
+    for (int32_t i = 1; i < DirCount; ++i) {
+        const size_t n = DirList[i]->ShortName.size();
+        size += static_cast<uint32_t>(8 + n + n % 2);
+    }
+    return size;
+}
+
+uint32_t JolietPathTableSize() {
+    uint32_t size = 10;
+    for (int32_t i = 1; i < DirCount; ++i)
+        size += static_cast<uint32_t>(8 + 2 * JolietUnits(DirList[i]->LongName).size());
+    return size;
+}
+
+} // namespace
+
+bool TMCDBurner::PrepareImage(bool ToFile) {
+    DoDebug = false;
+    StartSector = 0;
+    if (!ToFile) {
+        CurrentDiscType = GetDiscType();
+        const bool dvdKind = CurrentDiscType >= dtDVDR && CurrentDiscType <= dtDVDPlusRW;
+        if (!dvdKind && !NextWritableAddress()) DebugMessage(">>> ERROR GETTING NEXT WRITABLE ADDRESS", 0);
+        if (StartSector > 0xF0000000u) {
+            DebugMessage(">>> ERROR GETTING NEXT WRITABLE ADDRESS # 2", 0);
+            StartSector = 0;
+        }
+    }
+
+    OrderPathTables();
+    const uint32_t isoPathSize = IsoPathTableSize();
+    const uint32_t jolietPathSize = JolietPathTableSize();
+    const auto isoPathSectors = static_cast<uint32_t>(SectorsFor(isoPathSize));
+    const auto jolietPathSectors = static_cast<uint32_t>(SectorsFor(jolietPathSize));
+
+    TAreas areas;
+    uint32_t next = StartSector + 16;
+    areas.Primary = next;
+    next += 2;  // the primary descriptor and its copy
+    if (JolietFileSystem) areas.Joliet = next++;
+    ++next;  // the terminator
+    areas.IsoPathL = next;
+    areas.IsoPathM = areas.IsoPathL + isoPathSectors;
+    next = areas.IsoPathM + isoPathSectors;
+    if (JolietFileSystem) {
+        areas.JolietPathL = next;
+        areas.JolietPathM = areas.JolietPathL + jolietPathSectors;
+        next = areas.JolietPathM + jolietPathSectors;
+    }
+    areas.IsoDirs = next;
+    next += PlaceDirectories(false);
+    if (JolietFileSystem) {
+        areas.JolietDirs = next;
+        next += PlaceDirectories(true);
+    }
+    areas.Files = next;
+    areas.End = areas.Files + PlaceFiles();
+    FTrackSectors = areas.End - StartSector;
+
+    const std::vector<TDEntry*> order(IsoPathOrder.begin(), IsoPathOrder.begin() + DirCount);
+    TDescriptorFields fields;
+    fields.IdSystem = IdSystem;
+    fields.IdVolume = IdVolume;
+    fields.IdVolumeSet = IdVolumeSet;
+    fields.IdPublisher = IdPublisher;
+    fields.IdPreparer = IdPreparer;
+    fields.IdApplication = IdApplication;
+    fields.FileCopyright = FileCopyright;
+    fields.FileAbstract = FileAbstract;
+    fields.FileBibliographic = FileBibliographic;
+    fields.DateCreation = DateCreation;
+    fields.DateModification = DateModification;
+    fields.VolumeSpaceSize = static_cast<uint32_t>(FTrackSectors);
+
+    std::string header(16 * kSectorSize, '\0');
+    fields.PathTableSize = isoPathSize;
+    fields.PathTableL = areas.IsoPathL;
+    fields.PathTableM = areas.IsoPathM;
+    fields.RootExtent = areas.IsoDirs;
+    fields.RootLength = static_cast<uint32_t>(RootDir()->IsoSize);
+    fields.EscapeSequence = JolietFileSystem;
+    const std::string primary = PrimaryDescriptor(fields);
+    header += primary + primary;
+    if (JolietFileSystem) {
+        fields.PathTableSize = jolietPathSize;
+        fields.PathTableL = areas.JolietPathL;
+        fields.PathTableM = areas.JolietPathM;
+        fields.RootExtent = areas.JolietDirs;
+        fields.RootLength = static_cast<uint32_t>(RootDir()->JolietSize);
+        header += JolietDescriptor(fields);
+    }
+    header += TerminatorDescriptor();
+
+    const int trees = JolietFileSystem ? 2 : 1;
+    for (int tree = 0; tree < trees; ++tree) {
+        const bool joliet = tree == 1;
+        const uint32_t dirArea = joliet ? areas.JolietDirs : areas.IsoDirs;
+        for (bool bigEndian : {false, true}) {
+            std::string table = PathTable(order, joliet, bigEndian, dirArea);
+            PadToSector(table);
+            header += table;
+        }
+    }
+    for (int tree = 0; tree < trees; ++tree)
+        for (const TDEntry* dir : UsedDirs()) header += DirectorySectors(dir, tree == 1, areas);
+
+    assert(header.size() == static_cast<size_t>(areas.Files - StartSector) * kSectorSize);
+    FHeaderStream += header;
+    DoDebug = true;
+    return true;
+}
+
+int64_t TMCDBurner::ImageBlocks() const {
+    return (WritePostGap && FTrackSectors < 300) ? 300 : FTrackSectors;
+}

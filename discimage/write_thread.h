@@ -1,0 +1,31 @@
+// TThWrite: the recording thread of a job. It takes the image from the cache block group by
+// block group and writes it into the image file (ToFile) or, later, to the drive.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class TMCDBurner;
+class TCacheThread;
+
+class TThWrite {
+public:
+    TThWrite(TMCDBurner& burner, bool toFile);
+
+    bool ToFile;
+
+    // Runs the whole job and ends it: OnWriteDone is raised on this thread.
+    void Execute();
+
+private:
+    // Takes every group from the cache and hands it to `writeGroup`, which returns false
+    // after it has failed the job. Ends at the end of the image, on abort and on errors.
+    void WriteLoop(const std::function<bool(const char* group, int32_t bytes)>& writeGroup);
+    void WriteToFile();
+    void Fail(const std::string& text);
+    void EndJob();
+
+    TMCDBurner& FBurner;
+    TCacheThread& FCache;
+};
