@@ -125,8 +125,11 @@ THelpWindow* ShowHelpContents(QWidget* parent, const QString& chmPath) {
 
 THelpWindow* ShowHelpContents(QWidget* parent) { return ShowHelpContents(parent, HelpFilePath()); }
 
-void InstallHelpKey(QWidget* window) {
+void InstallHelpKey(QWidget* window, const QString& chmPath) {
     auto* key = new QShortcut(QKeySequence::HelpContents, window);
     key->setContext(Qt::WindowShortcut);
-    QObject::connect(key, &QShortcut::activated, window, [window] { ShowHelpContents(window); });
+    QObject::connect(key, &QShortcut::activated, window,
+                     [window, chmPath] { ShowHelpContents(window, chmPath.isEmpty() ? HelpFilePath() : chmPath); });
 }
+
+void InstallHelpKey(QWidget* window) { InstallHelpKey(window, QString()); }

@@ -55,5 +55,7 @@ THelpWindow* ShowHelpContents(QWidget* parent, const QString& chmPath);
 // The same with the running program's help file.
 THelpWindow* ShowHelpContents(QWidget* parent);
 
-// Makes F1 inside `window` (a dialog or the main window) open the help contents.
+// Makes F1 inside `window` (a dialog or the main window) open the help contents of
+// `chmPath`, or of the running program's help file.
+void InstallHelpKey(QWidget* window, const QString& chmPath);
 void InstallHelpKey(QWidget* window);
