@@ -15,6 +15,7 @@
 constexpr uint8_t SC_HA_INQUIRY = 0x00;
 constexpr uint8_t SC_GET_DEV_TYPE = 0x01;
 constexpr uint8_t SC_EXEC_SCSI_CMD = 0x02;
+constexpr uint8_t SC_ABORT_SRB = 0x03;
 constexpr uint8_t SC_GET_DISK_INFO = 0x06;
 
 // Request status (SRB_Status).
@@ -126,6 +127,17 @@ struct SRB_GetDiskInfo {
     uint8_t SRB_Rsvd1[10];
 };
 static_assert(sizeof(SRB_GetDiskInfo) == 24);
+
+// Abort block (SC_ABORT_SRB): asks the transport to give up a pending execute-command block.
+// Once it returns, the transport no longer touches that block, its buffer or its event.
+struct SRB_Abort {
+    uint8_t SRB_Cmd;
+    uint8_t SRB_Status;
+    uint8_t SRB_HaId;
+    uint8_t SRB_Flags;
+    uint32_t SRB_Hdr_Rsvd;
+    void* SRB_ToAbort;
+};
 
 // Every request block starts with these four bytes.
 struct SRB_Header {

@@ -169,10 +169,16 @@ public:
     static inline uint16_t CurrentDiscType = dtUnknown;
     static inline bool CloseImmediate = true;
 
+protected:
+    // Plain thread sleep of the waiting loops; tests replace it to count the steps instead.
+    virtual void Pause(int Ms);
+
 private:
+    bool SelectListedLetter(char Letter);
     void ClearSelection();
+    void BuildLastError(const SRB_ExecSCSICmd& Srb);
+    std::string TraceLine(const SRB_ExecSCSICmd& Srb) const;
     void SetModelFlags();
-    void FillRequest(SRB_ExecSCSICmd& Srb, uint8_t Flags, uint8_t CDBLen, uint8_t* Buffer, uint32_t Length);
     bool Run(SRB_ExecSCSICmd& Srb, int TimeoutMs);
 
     void* FOwner;
@@ -188,6 +194,8 @@ private:
     std::string FLastError;
     bool FTargetBusy = false;
     std::array<uint8_t, SENSE_LEN> FSenseData{};
+    std::string FHaManagerId;   // of the last host adapter inquiry
+    std::string FHaIdentifier;
 
     TCapabilityPage FCapabilityPage;
     uint16_t FCapabilities = 0;
