@@ -1,0 +1,91 @@
+#include "scan_test_support.h"
+
+#include <QProcess>
+#include <QStringList>
+
+#include <sstream>
+
+TScanOutcome TScriptedScan::Run(const TSaneApi& api, SANE_Handle device) {
+    TSaneOptions options(api, device);
+    if (FSetOptions) FSetOptions(options);
+    const std::atomic<bool> never{false};
+    Outcome = ScanPages(api, device, ScansFromFeeder(options), never);
+    return Outcome;
+}
+
+std::optional<TBitmap32> ScanTestPage(const std::string& source, std::function<void(TSaneOptions&)> setOptions,
+                                      TScanOutcome* outcome) {
+    TScriptedScan dialog(std::move(setOptions));
+    TAcquireImage scanner;
+    scanner.UserInterface = &dialog;
+    scanner.DefaultSource = source;
+    std::optional<TBitmap32> page;
+    if (scanner.LoadSourceManager()) {
+        scanner.OpenSourceManager();
+        scanner.SelectSource(scanner.GetSourceName(true));
+        scanner.OpenSource();
+        page = scanner.AcquireBitmap();
+        scanner.CloseSourceManager();
+        scanner.UnloadSourceManager();
+    }
+    if (outcome) *outcome = dialog.Outcome;
+    return page;
+}
+
+namespace {
+
+// The next header number of a PNM file, skipping white space and comments.
+bool ReadHeaderNumber(std::istream& in, int& value) {
+    for (;;) {
+        in >> std::ws;
+        if (in.peek() != '#') break;
+        std::string comment;
+        std::getline(in, comment);
+    }
+    return bool(in >> value);
+}
+
+} // namespace
+
+TBitmap32 DecodePnm(const std::string& bytes) {
+    std::istringstream in(bytes);
+    std::string magic;
+    int width = 0, height = 0, maxValue = 1;
+    in >> magic;
+    if (magic != "P4" && magic != "P5" && magic != "P6") return {};
+    if (!ReadHeaderNumber(in, width) || !ReadHeaderNumber(in, height)) return {};
+    if (magic != "P4" && !ReadHeaderNumber(in, maxValue)) return {};
+    in.get();  // the single white-space character before the samples
+    const std::string data = bytes.substr(std::size_t(in.tellg()));
+    const int channels = magic == "P6" ? 3 : 1;
+    const int sampleBytes = maxValue > 255 ? 2 : 1;
+    TBitmap32 picture(width, height);
+    const auto sample = [&](std::size_t index) -> unsigned {
+        if (sampleBytes == 1) return std::uint8_t(data[index]);
+        const unsigned value = std::uint8_t(data[2 * index]) << 8 | std::uint8_t(data[2 * index + 1]);
+        return (value * 255 + 32767) / 65535;
+    };
+    const std::size_t rowBytes = magic == "P4" ? std::size_t(width + 7) / 8 : std::size_t(width) * channels * sampleBytes;
+    if (data.size() < rowBytes * std::size_t(height)) return {};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            if (magic == "P4") {
+                const bool black = (std::uint8_t(data[std::size_t(y) * rowBytes + std::size_t(x) / 8]) >> (7 - x % 8)) & 1;
+                picture.SetPixel(x, y, black ? clBlack32 : clWhite32);
+                continue;
+            }
+            const std::size_t first = (std::size_t(y) * width + x) * channels;
+            const unsigned r = sample(first);
+            picture.SetPixel(x, y, channels == 3 ? Color32(r, sample(first + 1), sample(first + 2)) : Color32(r, r, r));
+        }
+    return picture;
+}
+
+std::string RunScanimage(const std::vector<std::string>& arguments) {
+    QStringList list;
+    for (const std::string& argument : arguments) list << QString::fromStdString(argument);
+    QProcess process;
+    process.start(QStringLiteral("scanimage"), list);
+    if (!process.waitForFinished(30000)) return "";
+    return process.readAllStandardOutput().toStdString();
+}

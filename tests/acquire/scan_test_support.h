@@ -1,0 +1,33 @@
+// Helpers for scanning with SANE's "test" backend in tests.
+#pragma once
+
+#include "acquire_image.h"
+#include "sane_options.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+// A scan dialog stand-in: sets options, then scans like the dialog's Scan button.
+class TScriptedScan : public TScanUserInterface {
+public:
+    explicit TScriptedScan(std::function<void(TSaneOptions&)> setOptions) : FSetOptions(std::move(setOptions)) {}
+    TScanOutcome Run(const TSaneApi& api, SANE_Handle device) override;
+    TScanOutcome Outcome;  // of the last run
+
+private:
+    std::function<void(TSaneOptions&)> FSetOptions;
+};
+
+// Opens `source` the way scanning does, runs `setOptions` and returns the page.
+std::optional<TBitmap32> ScanTestPage(const std::string& source, std::function<void(TSaneOptions&)> setOptions,
+                                      TScanOutcome* outcome = nullptr);
+
+// A PNM file (P4, P5 or P6 with 8- or 16-bit samples) read into opaque pixels;
+// empty when the text is not such a file.
+TBitmap32 DecodePnm(const std::string& bytes);
+
+// Runs scanimage with the given arguments and returns what it wrote on stdout.
+std::string RunScanimage(const std::vector<std::string>& arguments);
