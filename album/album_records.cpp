@@ -203,7 +203,7 @@ bool TAlbum::SaveToFile(const std::string& path, std::string* error) const {
         reason = errno;
     }
     if (!written) {
-        std::remove(temporary.c_str());
+        if (file) std::remove(temporary.c_str());  // only what we created ourselves
         if (error) *error = std::strerror(reason);
     }
     return written;

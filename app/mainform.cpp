@@ -1,0 +1,307 @@
+// The main window's start, exit, album loading and saving, and its small shared helpers.
+#include "mainform.h"
+
+#include "about_box.h"
+#include "album_nodes.h"
+#include "file_names.h"
+#include "hints.h"
+#include "image_view.h"
+#include "prefs.h"
+#include "window_state.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QSettings>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QStatusTipEvent>
+#include <QToolBar>
+#include <QTreeWidget>
+
+TMainForm::TMainForm(std::unique_ptr<TPrompts> prompts, QWidget* parent)
+    : QMainWindow(parent), FPrompts(prompts ? std::move(prompts) : std::make_unique<TDialogPrompts>()) {
+    setObjectName("MainForm");
+    setWindowTitle("Fotolark");
+    setWindowIcon(BundledIcon("fotolark"));
+    resize(647, 494);
+    setMinimumSize(600, 400);
+    CreateActions();
+    CreateMenus();
+    CreateToolBars();
+    CreatePanels();
+    CreateStatusBar();
+    PJRegWdwState1 = new TPJRegWdwState(this, "Window/MainWindow", OpenSettings, true);
+    FormCreate();
+}
+
+TMainForm::~TMainForm() {
+    FormDestroy();
+}
+
+void TMainForm::FormCreate() {
+    FHelpFile = WithTrailingSlash(QCoreApplication::applicationDirPath().toStdString()) + "flk.chm";
+    FAlbumsModified = FModified = FPanning = false;
+    FImageSource = isNew;
+    FImageFile.clear();
+
+    // No recorder component or scanner source manager is wired in yet: both steps find nothing.
+    CompleteSettings(nullptr, nullptr);
+
+    const TPrefs prefs;
+    const TStorageFolders folders = StorageFolders(BaseFolder(prefs.BaseDir));
+    FAlbumDir = folders.AlbumDir;
+    FImageDir = folders.ImageDir;
+    FThumbDir = folders.ThumbDir;
+    CreateStorageFolders(folders);
+
+    Splitter1->setSizes({prefs.AlbumWidth, width() - prefs.AlbumWidth});
+    switch (prefs.ImgState) {
+    case zmOriginalSize: FZoomMode = zmOriginalSize; A_OriginalSize->setChecked(true); break;
+    case zmFitWidth: FZoomMode = zmFitWidth; A_FitWidth->setChecked(true); break;
+    case zmFitHeight: FZoomMode = zmFitHeight; A_FitHeight->setChecked(true); break;
+    default: break;  // keeps the designed check
+    }
+    ApplyToolbarState(FileBar, FileTools, prefs.FileTools);
+    ApplyToolbarState(PositionBar, PositionTools, prefs.SizeTools);
+    ApplyToolbarState(ModifyBar, ModifyTools, prefs.ModTools);
+
+    FActivated = false;
+    UpdateActions();
+    FWorkBitmap.Delete();
+    LoadAlbums();
+}
+
+// Until the window has first become active every action stays suspended.
+void TMainForm::FormActivate() {
+    if (FActivated) return;
+    FActivated = true;
+    UpdateActions();
+}
+
+void TMainForm::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // Without a window manager the window may never be told that it is active; the first
+    // pass through the event loop after showing counts as activation then.
+    QMetaObject::invokeMethod(this, &TMainForm::FormActivate, Qt::QueuedConnection);
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (FActivated) ApplyZoomMode();
+}
+
+bool TMainForm::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        ShowStatusHint(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void TMainForm::ShowStatusHint(const QString& hint) {
+    FStatusPanels[3]->setText(LongHint(hint));
+}
+
+QString TMainForm::StatusText(int panel) const {
+    return FStatusPanels[panel]->text();
+}
+
+void TMainForm::UpdateActions() {
+    const bool ready = FActivated;
+    const bool imageShown = ready && FImgView->HasImage();
+    const bool treeFilled = FAlbumTree->topLevelItemCount() > 0;
+    for (QAction* action : {A_FitWidth, A_FitHeight, A_OriginalSize, A_FlipH, A_FlipV, A_RotateL,
+                            A_RotateR, A_Brightness, A_Discard})
+        action->setEnabled(imageShown);
+    udRotate->setEnabled(imageShown);
+    A_ApplyRotation->setEnabled(imageShown && udRotate->value() != 0);
+    A_ApplyCrop->setEnabled(imageShown && tbCrop->isChecked());
+    tbCrop->setEnabled(imageShown);
+    A_NewAlbum->setEnabled(ready);
+    A_Scan->setEnabled(ready);
+    A_NewImage->setEnabled(ready);
+    A_CreateCD->setEnabled(ready && treeFilled);
+    A_SaveAlbums->setEnabled(ready && treeFilled);
+    A_SaveImage->setEnabled(ready && FModified);
+}
+
+int TMainForm::AskUser(const QString& caption, const QString& text, TAskButtons buttons) {
+    return FPrompts->AskUser(this, caption, text, buttons);
+}
+
+// ---- tool bars ----
+
+void TMainForm::ApplyToolbarState(QToolBar* bar, QAction* menuItem, const TToolbarState& state) {
+    bar->setVisible(state.Visible);
+    if (state.Left >= 0) {
+        // Bars placed by the user go back to their row (Top) and their order within it.
+        removeToolBar(bar);
+        bool placed = false;
+        for (QToolBar* other : findChildren<QToolBar*>()) {
+            if (other == bar || toolBarArea(other) != Qt::TopToolBarArea) continue;
+            const QPoint at = other->pos();
+            if (at.y() == state.Top && at.x() > state.Left) {
+                insertToolBar(other, bar);
+                placed = true;
+                break;
+            }
+        }
+        if (!placed) {
+            if (state.Top > 0) addToolBarBreak(Qt::TopToolBarArea);
+            addToolBar(Qt::TopToolBarArea, bar);
+        }
+        bar->setVisible(state.Visible);
+        bar->move(state.Left, state.Top);
+    }
+    menuItem->setChecked(state.Visible);
+}
+
+TToolbarState TMainForm::ToolbarState(QToolBar* bar) const {
+    TToolbarState state;
+    state.Visible = !bar->isHidden();
+    state.Left = bar->x();
+    state.Top = bar->y();
+    return state;
+}
+
+void TMainForm::ToolbarCheck(QAction* item) {
+    QToolBar* bars[] = {FileBar, PositionBar, ModifyBar};
+    const int tag = item->data().toInt();
+    if (tag < 0 || tag > 2) return;
+    bars[tag]->setVisible(item->isChecked());
+}
+
+// ---- albums ----
+
+void TMainForm::LoadAlbums() {
+    ClearAlbumTree();
+    for (std::unique_ptr<TAlbum>& album : FindAlbums(FAlbumDir)) {
+        TAlbum& albumRef = *album;
+        auto* albumNode = new TAlbumNode(std::move(album));
+        albumNode->setIcon(0, ThemeIcon("folder", "album_closed"));
+        for (const TProject::TEntry& entry : albumRef.Project.Photos()) {
+            auto* photoNode = new TPhotoNode(std::make_unique<TPhoto>(*entry.Photo));
+            photoNode->setIcon(0, ThemeIcon("image-x-generic", "photo"));
+            albumNode->addChild(photoNode);
+        }
+        albumRef.Project.Reset(true);  // the album keeps no photos of its own while shown
+        FAlbumTree->addTopLevelItem(albumNode);
+    }
+    UpdateActions();
+}
+
+void TMainForm::ClearAlbumTree() {
+    FAlbumTree->clear();
+}
+
+TAlbumNode* TMainForm::AlbumNodeAt(int index) const {
+    return AsAlbumNode(FAlbumTree->topLevelItem(index));
+}
+
+void TMainForm::SaveAlbums() {
+    QStringList failures;
+    for (int index = 0; index < FAlbumTree->topLevelItemCount(); ++index) {
+        TAlbumNode* node = AlbumNodeAt(index);
+        if (!node) continue;
+        TAlbum& album = node->Album();
+        album.Position = index;
+        for (int child = 0; child < node->childCount(); ++child)
+            if (TPhotoNode* photo = AsPhotoNode(node->child(child)))
+                album.AddPhoto(new TPhoto(photo->Photo()));
+        std::string reason;
+        if (!album.SaveToFile(FAlbumDir + album.AlbumFile, &reason))
+            failures << QStringLiteral("%1 (%2): %3")
+                            .arg(ToDisplay(album.Title), QString::fromStdString(album.AlbumFile),
+                                 QString::fromStdString(reason));
+        album.Project.Reset(true);
+        album.Clear(false);
+    }
+    // A failed save keeps the albums marked as changed, so exit still asks about them.
+    FAlbumsModified = !failures.isEmpty();
+    if (!failures.isEmpty())
+        FPrompts->ShowError(this, "These albums could not be saved:\n\n" + failures.join('\n'));
+}
+
+// ---- exit ----
+
+void TMainForm::ExitApp() {
+    close();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    if (!FormClose()) {
+        event->ignore();
+        return;
+    }
+    SavePlacementSettings();
+    event->accept();
+}
+
+// The two exit questions; false keeps the window open.
+bool TMainForm::FormClose() {
+    if (FImgView->HasImage() && (FModified || FImageSource == isNew)) {
+        const int answer = AskUser("Image Modified",
+                                   "The currently-displayed image is new or has been changed.\r\n\r\n"
+                                   "Do you want to discard the image and exit?");
+        if (answer != mrYes) return false;
+    }
+    if (FAlbumsModified) {
+        const int answer = AskUser("Albums Modified", "Do you want to save the changes you made to your albums?");
+        if (answer == mrCancel) return false;
+        if (answer == mrYes) {
+            SaveAlbums();
+            if (FAlbumsModified) return false;  // the error box named what could not be saved
+        }
+    }
+    return true;
+}
+
+void TMainForm::SavePlacementSettings() {
+    TPrefs prefs;
+    prefs.AlbumWidth = AlbumPanel->width();
+    prefs.ImgState = FZoomMode;
+    prefs.FileTools = ToolbarState(FileBar);
+    prefs.SizeTools = ToolbarState(PositionBar);
+    prefs.ModTools = ToolbarState(ModifyBar);
+    prefs.Save();
+}
+
+void TMainForm::FormDestroy() {
+    PJRegWdwState1->Save();
+    FWorkBitmap.Delete();
+    FAlbumTree->clear();  // nodes free their albums and photos
+}
+
+// ---- zoom, CD, help ----
+
+void TMainForm::ApplyZoomMode() {
+    // The image view's fit modes arrive with the image workspace; original size is 1:1.
+    FImgView->SetScale(1.0);
+}
+
+void TMainForm::CreateCD() {
+    if (FAlbumsModified) SaveAlbums();
+    // The CD window opens here once it exists.
+}
+
+void TMainForm::HelpContentsClick() {
+    const QString path = QString::fromStdString(FHelpFile);
+    if (!QFileInfo::exists(path)) {
+        FPrompts->ShowError(this, QStringLiteral("No help file was found at %1.").arg(path));
+        return;
+    }
+    FPrompts->ShowError(this, QStringLiteral("The help viewer is not available yet (%1).").arg(path));
+}
+
+void TMainForm::HelpAboutClick() {
+    ShowAboutBox(this);
+}

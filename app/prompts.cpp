@@ -1,0 +1,24 @@
+#include "prompts.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+int TDialogPrompts::AskUser(QWidget* parent, const QString& caption, const QString& text,
+                            TAskButtons buttons) {
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
+    if (buttons == TAskButtons::YesNoCancel) box.addButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Yes: return mrYes;
+    case QMessageBox::No: return mrNo;
+    default: return mrCancel;  // Cancel, Escape or the close button
+    }
+}
+
+void TDialogPrompts::ShowError(QWidget* parent, const QString& text) {
+    QMessageBox::critical(parent, QApplication::applicationDisplayName(), text);
+}
+
+void TDialogPrompts::ShowInformation(QWidget* parent, const QString& caption, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent);
+    box.exec();
+}
