@@ -48,6 +48,8 @@ std::string AsciiField(const std::string& text, size_t length) {
 }
 
 // The layout both descriptor kinds share; `textField` writes each identifier in its form.
+// Bytes 72-79 and, in the primary descriptor, 88-119 stay zero as ECMA-119 requires: readers
+// such as libarchive and 7-Zip refuse a primary descriptor with anything there.
 template <typename TextField>
 std::string Descriptor(uint8_t type, const TDescriptorFields& fields, bool escape, TextField textField) {
     std::string sector(kSectorSize, '\0');
@@ -56,7 +58,6 @@ std::string Descriptor(uint8_t type, const TDescriptorFields& fields, bool escap
     sector[6] = 1;
     PutBytes(sector, 8, textField(fields.IdSystem, 32));
     PutBytes(sector, 40, textField(fields.IdVolume, 32));
-    PutBytes(sector, 73, "PTCID");
     PutBoth32(sector, 80, fields.VolumeSpaceSize);
     if (escape) PutBytes(sector, 88, "\x25\x2F\x40");
     PutBoth16(sector, 120, 1);
@@ -130,7 +131,7 @@ std::string PathTableRecord(const std::string& identifier, uint32_t extent, uint
 }
 
 std::string PrimaryDescriptor(const TDescriptorFields& fields) {
-    return Descriptor(1, fields, fields.EscapeSequence, AsciiField);
+    return Descriptor(1, fields, false, AsciiField);
 }
 
 std::string JolietDescriptor(const TDescriptorFields& fields) {

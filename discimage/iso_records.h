@@ -42,7 +42,6 @@ struct TDescriptorFields {
     uint32_t PathTableM = 0;
     uint32_t RootExtent = 0;
     uint32_t RootLength = 0;
-    bool EscapeSequence = false;  // the primary descriptor names Joliet when it is present
 };
 
 std::string PrimaryDescriptor(const TDescriptorFields& fields);

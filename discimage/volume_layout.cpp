@@ -206,7 +206,8 @@ bool TMCDBurner::PrepareImage(bool ToFile) {
     fields.FileBibliographic = FileBibliographic;
     fields.DateCreation = DateCreation;
     fields.DateModification = DateModification;
-    fields.VolumeSpaceSize = static_cast<uint32_t>(FTrackSectors);
+    // The padding of a short image is recorded too; readers expect no data beyond the volume.
+    fields.VolumeSpaceSize = static_cast<uint32_t>(ImageBlocks());
 
     std::string header(16 * kSectorSize, '\0');
     fields.PathTableSize = isoPathSize;
@@ -214,7 +215,6 @@ bool TMCDBurner::PrepareImage(bool ToFile) {
     fields.PathTableM = areas.IsoPathM;
     fields.RootExtent = areas.IsoDirs;
     fields.RootLength = static_cast<uint32_t>(RootDir()->IsoSize);
-    fields.EscapeSequence = JolietFileSystem;
     const std::string primary = PrimaryDescriptor(fields);
     header += primary + primary;
     if (JolietFileSystem) {

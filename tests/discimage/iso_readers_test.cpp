@@ -1,0 +1,128 @@
+// Images written by the image-file job, read back with public ISO readers: every file must
+// come out with its bytes under its ISO 9660 name and under its Joliet name.
+#include "disc_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TSourceFile {
+    std::string DiscDir;    // "\" or "\Images"
+    std::string LocalName;  // also the Joliet name (with "." added when it has none)
+    std::string IsoName;    // the expected ISO 9660 name
+    std::string Bytes;
+};
+
+class IsoReadersTest : public ::testing::Test {
+protected:
+    TScratchDir Scratch;
+    TMCDBurner Burner;
+    std::vector<TSourceFile> Files;
+    std::string Iso;
+
+    void SetUp() override {
+        Files = {
+            {"\\", "autorun.inf", "AUTORUN.INF", "[autorun]\r\nopen=Diorama.exe\r\n"},
+            {"\\", "Albums.dat", "ALBUMS.DAT", PatternBytes(5000, 1)},
+            {"\\", "NOTES", "NOTES.", "no extension"},
+            {"\\Images", "2004061200001.jpg", "200406~1.JPG", PatternBytes(200000, 2)},
+            {"\\Images", "2004061200002.jpg", "200406~2.JPG", PatternBytes(63488, 3)},
+            {"\\Images", "empty.jpg", "EMPTY.JPG", ""},
+            {"\\Images", "Strand und Meer.jpeg", "STRAND~1.JPE", PatternBytes(3000, 4)},
+            {"\\Thumbs", "2004061200001.jpg", "200406~1.JPG", PatternBytes(4097, 5)},
+            {"\\Thumbs", "Grüße aus Köln.jpg", "GREAUS~1.JPG", PatternBytes(100, 6)},
+        };
+        for (const TSourceFile& file : Files) {
+            const std::string local = Scratch.Write("src" + std::to_string(&file - Files.data()) + "/" + file.LocalName, file.Bytes);
+            Burner.CreateDirPath(file.DiscDir);
+            ASSERT_EQ(Burner.InsertFile(file.DiscDir, local, false), 1) << local;
+        }
+        Burner.IdVolume = "Summer 2004";
+        Iso = Scratch.Path() + "/out.iso";
+        ASSERT_EQ(WriteImage(Burner, Iso), "");
+    }
+
+    static std::string DiscToLocal(const std::string& discDir) {
+        std::string path = discDir == "\\" ? "" : discDir.substr(1) + "/";
+        for (char& c : path)
+            if (c == '\\') c = '/';
+        return path;
+    }
+
+    // Every file under `root`, named as `nameOf` says, must hold its bytes.
+    void ExpectExtracted(const std::string& root, bool joliet) {
+        for (const TSourceFile& file : Files) {
+            std::string name = joliet ? file.LocalName : file.IsoName;
+            if (joliet && name.find('.') == std::string::npos) name += '.';
+            std::string dir = DiscToLocal(file.DiscDir);
+            if (!joliet)
+                for (char& c : dir) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+            std::string path = root + "/" + dir + name;
+            // Some readers drop the dot that ends a name without extension (NOTES.).
+            if (!fs::exists(path) && name.back() == '.') path.pop_back();
+            ASSERT_TRUE(fs::exists(path)) << path;
+            EXPECT_EQ(ReadBytes(path), file.Bytes) << path;
+        }
+    }
+};
+
+TEST_F(IsoReadersTest, XorrisoExtractsBothTreesByteForByte) {
+    for (const char* fs : {"norock", "ecma119"}) {
+        const std::string out = Scratch.Path() + "/xorriso-" + fs;
+        const TCommandResult run = RunCommand("xorriso -abort_on FAILURE -osirrox on -read_fs " + std::string(fs) +
+                                              " -indev " + Quote(Iso) + " -extract / " + Quote(out));
+        ASSERT_EQ(run.Status, 0) << run.Output;
+        EXPECT_EQ(run.Output.find("WARNING"), std::string::npos) << run.Output;
+        ExpectExtracted(out, std::string(fs) == "norock");
+    }
+}
+
+TEST_F(IsoReadersTest, BsdtarExtractsBothTreesByteForByte) {
+    const std::string joliet = Scratch.Path() + "/bsdtar-joliet";
+    const std::string iso = Scratch.Path() + "/bsdtar-iso";
+    fs::create_directories(joliet);
+    fs::create_directories(iso);
+    TCommandResult run = RunCommand("bsdtar -x -f " + Quote(Iso) + " -C " + Quote(joliet));
+    ASSERT_EQ(run.Status, 0) << run.Output;
+    ExpectExtracted(joliet, true);
+    run = RunCommand("bsdtar -x --options iso9660:!joliet -f " + Quote(Iso) + " -C " + Quote(iso));
+    ASSERT_EQ(run.Status, 0) << run.Output;
+    ExpectExtracted(iso, false);
+}
+
+TEST_F(IsoReadersTest, IsoinfoListsDescriptorsTreesAndPathTable) {
+    TCommandResult run = RunCommand("isoinfo -d -i " + Quote(Iso));
+    ASSERT_EQ(run.Status, 0) << run.Output;
+    EXPECT_NE(run.Output.find("Volume id: Summer 2004"), std::string::npos) << run.Output;
+    EXPECT_NE(run.Output.find("Joliet with UCS level 1 found"), std::string::npos) << run.Output;
+
+    run = RunCommand("isoinfo -l -i " + Quote(Iso));
+    ASSERT_EQ(run.Status, 0) << run.Output;
+    EXPECT_NE(run.Output.find("Directory listing of /IMAGES/"), std::string::npos) << run.Output;
+    EXPECT_NE(run.Output.find("200406~2.JPG;1"), std::string::npos) << run.Output;
+
+    run = RunCommand("isoinfo -J -l -i " + Quote(Iso));
+    ASSERT_EQ(run.Status, 0) << run.Output;
+    EXPECT_NE(run.Output.find("Strand und Meer.jpeg"), std::string::npos) << run.Output;
+    // isoinfo prints Joliet names in ISO 8859-1.
+    EXPECT_NE(run.Output.find("Gr\xFC\xDF" "e aus K\xF6ln.jpg;1"), std::string::npos) << run.Output;
+
+    run = RunCommand("isoinfo -p -i " + Quote(Iso));
+    ASSERT_EQ(run.Status, 0) << run.Output;
+    EXPECT_NE(run.Output.find("2:    1 19 IMAGES"), std::string::npos) << run.Output;
+    EXPECT_NE(run.Output.find("3:    1 1a THUMBS"), std::string::npos) << run.Output;
+}
+
+TEST_F(IsoReadersTest, SevenZipTestsTheImage) {
+    const TCommandResult run = RunCommand("7z t " + Quote(Iso));
+    ASSERT_EQ(run.Status, 0) << run.Output;
+    EXPECT_NE(run.Output.find("Everything is Ok"), std::string::npos) << run.Output;
+    EXPECT_EQ(run.Output.find("WARNING"), std::string::npos) << run.Output;
+}
+
+} // namespace
