@@ -28,6 +28,9 @@ TMainForm::TMainForm(std::unique_ptr<TPrompts> prompts, QWidget* parent)
     setWindowTitle("Fotolark");
     setWindowIcon(BundledIcon("fotolark"));
     resize(647, 494);
+    FTreeImages[tiAlbumClosed] = ThemeIcon("folder", "album_closed");
+    FTreeImages[tiAlbumOpen] = ThemeIcon("folder-open", "album_open");
+    FTreeImages[tiPhoto] = ThemeIcon("image-x-generic", "photo");
     setMinimumSize(600, 400);
     CreateActions();
     CreateMenus();
@@ -184,18 +187,23 @@ void TMainForm::ToolbarCheck(QAction* item) {
 
 void TMainForm::LoadAlbums() {
     ClearAlbumTree();
+    QList<QTreeWidgetItem*> albumNodes;
     for (std::unique_ptr<TAlbum>& album : FindAlbums(FAlbumDir)) {
         TAlbum& albumRef = *album;
         auto* albumNode = new TAlbumNode(std::move(album));
-        albumNode->setIcon(0, ThemeIcon("folder", "album_closed"));
+        albumNode->setIcon(0, FTreeImages[tiAlbumClosed]);
+        QList<QTreeWidgetItem*> photoNodes;
+        photoNodes.reserve(albumRef.Project.PhotoCount());
         for (const TProject::TEntry& entry : albumRef.Project.Photos()) {
             auto* photoNode = new TPhotoNode(std::make_unique<TPhoto>(*entry.Photo));
-            photoNode->setIcon(0, ThemeIcon("image-x-generic", "photo"));
-            albumNode->addChild(photoNode);
+            photoNode->setIcon(0, FTreeImages[tiPhoto]);
+            photoNodes.append(photoNode);
         }
+        albumNode->addChildren(photoNodes);
         albumRef.Project.Reset(true);  // the album keeps no photos of its own while shown
-        FAlbumTree->addTopLevelItem(albumNode);
+        albumNodes.append(albumNode);
     }
+    FAlbumTree->addTopLevelItems(albumNodes);
     UpdateActions();
 }
 

@@ -5,6 +5,7 @@
 #include "bitmap32.h"
 #include "prompts.h"
 
+#include <QIcon>
 #include <QMainWindow>
 
 #include <memory>
@@ -25,6 +26,7 @@ class TPJRegWdwState;
 struct TToolbarState;
 
 enum TZoomMode : uint8_t { zmOriginalSize = 0, zmFitWidth = 1, zmFitHeight = 2 };
+enum TTreeImage { tiAlbumClosed, tiAlbumOpen, tiPhoto };
 enum TImageSource : uint8_t { isNew = 0, isFile = 1, isAlbumPhoto = 2, isFileCopy = 3 };
 
 class TMainForm : public QMainWindow {
@@ -75,6 +77,7 @@ public:
     QAction *FilePrefs, *FileTools, *PositionTools, *ModifyTools, *FileExit;
     QAction *HelpContents, *HelpAbout;
     QMenu* ScanSourceItem = nullptr;
+    QIcon FTreeImages[3];  // album closed, album open, photo
 
     TPrompts& Prompts() { return *FPrompts; }
     QString StatusText(int panel) const;

@@ -180,6 +180,7 @@ void TMainForm::CreateToolBars() {
     PositionBar->addSeparator();
     PositionBar->addAction(A_Discard);
 
+    addToolBarBreak(Qt::TopToolBarArea);  // the designed window is too narrow for one row
     ModifyBar = makeBar("ModifyBar", "Image Modification");
     ModifyBar->addAction(A_FlipH);
     ModifyBar->addAction(A_FlipV);
