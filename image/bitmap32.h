@@ -23,6 +23,36 @@ constexpr unsigned BlueOf(TColor32 c) { return c & 0xFF; }
 constexpr TColor32 clBlack32 = 0xFF000000u;
 constexpr TColor32 clWhite32 = 0xFFFFFFFFu;
 
+// Blends color over dest by alpha (0..255) in red, green and blue, rounded to
+// nearest; dest's alpha stays.
+constexpr TColor32 BlendColor32(TColor32 dest, TColor32 color, unsigned alpha)
+{
+    const auto mix = [alpha](unsigned d, unsigned c) { return (d * (255 - alpha) + c * alpha + 127) / 255; };
+    return (dest & 0xFF000000u) | (mix(RedOf(dest), RedOf(color)) << 16) |
+           (mix(GreenOf(dest), GreenOf(color)) << 8) | mix(BlueOf(dest), BlueOf(color));
+}
+
+// A colour value of the user interface: red in the lowest byte, then green,
+// then blue, top byte 0.
+using TColor = std::uint32_t;
+constexpr TColor clBlack = 0x000000;
+constexpr TColor clWhite = 0xFFFFFF;
+constexpr TColor clGray = 0x808080;
+// The pixel of a colour, with the given alpha.
+constexpr TColor32 ColorToPixel(TColor color, unsigned alpha = 255)
+{
+    return Color32(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF, alpha);
+}
+
+// A whole-pixel rectangle; Right and Bottom are exclusive.
+struct TPixelRect {
+    int Left, Top, Right, Bottom;
+    int Width() const { return Right - Left; }
+    int Height() const { return Bottom - Top; }
+    bool Empty() const { return Right <= Left || Bottom <= Top; }
+    bool operator==(const TPixelRect&) const = default;
+};
+
 class TBitmap32 {
 public:
     TBitmap32() = default;

@@ -4,8 +4,6 @@
 
 #include "bitmap32.h"
 
-#include <array>
-
 // Quarter turn: Dest is Height wide and Width high. Right = clockwise.
 void RotateBitmapQuarter(const TBitmap32& Source, TBitmap32& Dest, bool Right);
 void RotateBitmapHalf(const TBitmap32& Source, TBitmap32& Dest);
@@ -27,14 +25,6 @@ TFixedInverse FineRotationInverse(int Width, int Height, float AngleDegrees);
 // picture does not reach, and takes the nearest source pixel elsewhere.
 // A positive angle turns the picture counter-clockwise on the screen.
 void RotateBitmapFine(const TBitmap32& Source, TBitmap32& Dest, float AngleDegrees);
-
-// A whole-pixel rectangle; Right and Bottom are exclusive.
-struct TPixelRect {
-    int Left, Top, Right, Bottom;
-    int Width() const { return Right - Left; }
-    int Height() const { return Bottom - Top; }
-    bool operator==(const TPixelRect&) const = default;
-};
 
 // Turns a crop selection (bitmap coordinates, possibly drawn backwards or
 // reaching outside) into a rectangle of at least 1 x 1 pixel inside a

@@ -1,0 +1,301 @@
+#include "resample.h"
+
+#include "parallel_rows.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// The source taps of each destination pixel along one axis.
+struct TWeightTable {
+    struct TTap {
+        int Index;
+        int Weight;
+    };
+    std::vector<int> First;  // taps of pixel i: Taps[First[i]] .. Taps[First[i + 1] - 1]
+    std::vector<TTap> Taps;
+    int MinIndex = 0, MaxIndex = 0;
+};
+
+double Triangle(double x)
+{
+    x = std::fabs(x);
+    return x < 1.0 ? 1.0 - x : 0.0;
+}
+
+double CubicBSpline(double x)
+{
+    x = std::fabs(x);
+    if (x < 1.0)
+        return x * x * x / 2.0 - x * x + 2.0 / 3.0;
+    if (x < 2.0) {
+        const double t = 2.0 - x;
+        return t * t * t / 6.0;
+    }
+    return 0.0;
+}
+
+int RoundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
+
+// Rounding many small weights can leave their sum far from the intended
+// total (about 243 instead of 255 for 6000 pixels into 120), which would let
+// the background show through strong reductions. Moves the sum of
+// taps[first..] to total one unit at a time, largest weights first.
+void SettleSum(std::vector<TWeightTable::TTap>& taps, std::size_t first, int total)
+{
+    int sum = 0;
+    std::vector<std::size_t> order;
+    for (std::size_t k = first; k < taps.size(); ++k) {
+        sum += taps[k].Weight;
+        order.push_back(k);
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [&taps](std::size_t a, std::size_t b) { return taps[a].Weight > taps[b].Weight; });
+    while (sum != total && !order.empty()) {
+        for (const std::size_t k : order) {
+            if (sum < total) {
+                ++taps[k].Weight, ++sum;
+            } else if (sum > total && taps[k].Weight > 0) {
+                --taps[k].Weight, --sum;
+            }
+        }
+    }
+}
+
+// Taps of one destination pixel centred on source coordinate c.
+void AddTaps(std::vector<TWeightTable::TTap>& taps, double c, double scale, double radius, bool spline,
+             int extent)
+{
+    const auto f = spline ? CubicBSpline : Triangle;
+    const auto clampIndex = [extent](double j) { return int(std::clamp(j, 0.0, double(extent - 1))); };
+    const std::size_t first = taps.size();
+    if (scale < 1.0) {  // reducing: the filter is widened to 1 / scale source pixels
+        const double reach = radius / scale;
+        int sum = 0;
+        for (double j = std::floor(c - reach); j <= std::ceil(c + reach); ++j) {
+            const int w = RoundEven(255.0 * scale * f((c - j) * scale));
+            if (w != 0) {
+                taps.push_back({clampIndex(j), w});
+                sum += w;
+            }
+        }
+        const double total = sum / 255.0;
+        if (total != 0.0 && total != 1.0) {
+            const double factor = 1.0 / total;
+            for (std::size_t k = first; k < taps.size(); ++k)
+                taps[k].Weight = RoundEven(taps[k].Weight * factor);
+            SettleSum(taps, first, 255);
+        }
+        if (taps.size() == first)  // so strong a reduction that every weight rounded to 0
+            taps.push_back({clampIndex(std::nearbyint(c)), 255});
+    } else {  // enlarging
+        const double reach = 1.0 / radius;
+        for (double j = std::floor(c - reach); j <= std::ceil(c + reach); ++j) {
+            const int w = RoundEven(256.0 * f(c - j));
+            if (w != 0)
+                taps.push_back({clampIndex(j), w});
+        }
+    }
+}
+
+// first/count: the source range; m destination pixels; extent: the source
+// bitmap's size along the axis.
+TWeightTable BuildWeightTable(int first, int count, int m, int extent, TStretchFilter filter)
+{
+    const bool spline = filter == sfSpline;
+    const double radius = spline ? 1.5 : 1.001;
+    double scale = count == 1 ? 1.0 : double(m - 1) / double(count - 1);
+    double start = first;
+    if (m == 1 && count > 1) {  // one pixel for many: average around the middle
+        scale = 1.0 / count;
+        start = first + (count - 1) / 2.0;
+    }
+    TWeightTable table;
+    table.First.reserve(std::size_t(m) + 1);
+    for (int i = 0; i < m; ++i) {
+        table.First.push_back(int(table.Taps.size()));
+        AddTaps(table.Taps, start + i / scale, scale, radius, spline, extent);
+    }
+    table.First.push_back(int(table.Taps.size()));
+    table.MinIndex = extent - 1;
+    for (const auto& tap : table.Taps) {
+        table.MinIndex = std::min(table.MinIndex, tap.Index);
+        table.MaxIndex = std::max(table.MaxIndex, tap.Index);
+    }
+    return table;
+}
+
+TColor32 Combine(TColor32 dest, TColor32 result, TDrawMode mode)
+{
+    return mode == dmBlend ? BlendColor32(dest, result, AlphaOf(result)) : result;
+}
+
+// The part of DestRect inside Dest, as destination offsets from DestRect's corner.
+struct TSpan {
+    int First, End;
+};
+TSpan VisibleSpan(int rectStart, int rectSize, int bitmapSize)
+{
+    return {std::max(0, -rectStart), std::min(rectSize, bitmapSize - rectStart)};
+}
+
+// Source position for nearest and bilinear: pixel centres map onto pixel centres.
+// In 1/256 pixel, for destination pixel i of m over count source pixels.
+long long CentreFixed8(int i, int m, int count)
+{
+    return ((2LL * i + 1) * count * 256) / (2LL * m) - 128;
+}
+
+struct TTransfer {
+    TBitmap32& Dest;
+    const TPixelRect& DestRect;
+    const TBitmap32& Source;
+    const TPixelRect& SourceRect;
+    TDrawMode Mode;
+
+    int SourceX(int i) const { return std::clamp(SourceRect.Left + i, 0, Source.Width() - 1); }
+    int SourceY(int i) const { return std::clamp(SourceRect.Top + i, 0, Source.Height() - 1); }
+
+    // Calls pixel(dx, dy) for every visible destination pixel (offsets within
+    // DestRect) and combines its result into Dest.
+    template <typename PixelAt>
+    void ForEachPixel(PixelAt pixel) const
+    {
+        const TSpan xs = VisibleSpan(DestRect.Left, DestRect.Width(), Dest.Width());
+        const TSpan ys = VisibleSpan(DestRect.Top, DestRect.Height(), Dest.Height());
+        if (xs.First >= xs.End || ys.First >= ys.End)
+            return;
+        const std::size_t pixels = std::size_t(xs.End - xs.First) * std::size_t(ys.End - ys.First);
+        ForEachRowBand(ys.End - ys.First, pixels, [&](int firstRow, int endRow) {
+            for (int dy = ys.First + firstRow; dy < ys.First + endRow; ++dy) {
+                TColor32* out = Dest.ScanLine(DestRect.Top + dy) + DestRect.Left;
+                for (int dx = xs.First; dx < xs.End; ++dx)
+                    out[dx] = Combine(out[dx], pixel(dx, dy), Mode);
+            }
+        });
+    }
+
+    void Copy() const
+    {
+        ForEachPixel([&](int dx, int dy) { return Source.Pixel(SourceX(dx), SourceY(dy)); });
+    }
+
+    void Nearest() const
+    {
+        const int m = DestRect.Width(), n = SourceRect.Width();
+        const int mh = DestRect.Height(), nh = SourceRect.Height();
+        ForEachPixel([&](int dx, int dy) {
+            const int sx = int(((2LL * dx + 1) * n) / (2LL * m));
+            const int sy = int(((2LL * dy + 1) * nh) / (2LL * mh));
+            return Source.Pixel(SourceX(sx), SourceY(sy));
+        });
+    }
+
+    void Bilinear() const
+    {
+        const auto position = [](int i, int m, int count) {
+            return std::clamp<long long>(CentreFixed8(i, m, count), 0, (count - 1) * 256LL);
+        };
+        ForEachPixel([&](int dx, int dy) {
+            const long long px = position(dx, DestRect.Width(), SourceRect.Width());
+            const long long py = position(dy, DestRect.Height(), SourceRect.Height());
+            const int x0 = int(px >> 8), y0 = int(py >> 8);
+            const unsigned fx = unsigned(px & 255), fy = unsigned(py & 255);
+            const TColor32 p00 = Source.Pixel(SourceX(x0), SourceY(y0));
+            const TColor32 p10 = Source.Pixel(SourceX(x0 + 1), SourceY(y0));
+            const TColor32 p01 = Source.Pixel(SourceX(x0), SourceY(y0 + 1));
+            const TColor32 p11 = Source.Pixel(SourceX(x0 + 1), SourceY(y0 + 1));
+            TColor32 result = 0;
+            for (int shift = 0; shift < 32; shift += 8) {
+                const unsigned top = ((p00 >> shift) & 255) * (256 - fx) + ((p10 >> shift) & 255) * fx;
+                const unsigned bottom = ((p01 >> shift) & 255) * (256 - fx) + ((p11 >> shift) & 255) * fx;
+                result |= ((top * (256 - fy) + bottom * fy + 32768) >> 16) << shift;
+            }
+            return result;
+        });
+    }
+
+    void Separable(TStretchFilter filter) const;
+};
+
+// Separable filtering, the vertical taps first: for one destination row the
+// weighted sum of its source rows is kept per column and channel, then the
+// horizontal taps combine those sums. Integer sums throughout, shifted once
+// at the end, so the order of the two passes does not change any result.
+void TTransfer::Separable(TStretchFilter filter) const
+{
+    const TWeightTable wx =
+        BuildWeightTable(SourceRect.Left, SourceRect.Width(), DestRect.Width(), Source.Width(), filter);
+    const TWeightTable wy =
+        BuildWeightTable(SourceRect.Top, SourceRect.Height(), DestRect.Height(), Source.Height(), filter);
+    const TSpan xs = VisibleSpan(DestRect.Left, DestRect.Width(), Dest.Width());
+    const TSpan ys = VisibleSpan(DestRect.Top, DestRect.Height(), Dest.Height());
+    if (xs.First >= xs.End || ys.First >= ys.End)
+        return;
+    const int columns = wx.MaxIndex - wx.MinIndex + 1;
+    const std::size_t work = std::size_t(columns) * std::size_t(wy.Taps.size());
+
+    ForEachRowBand(ys.End - ys.First, work, [&](int firstRow, int endRow) {
+        std::vector<std::int32_t> sums(std::size_t(columns) * 4);
+        for (int dy = ys.First + firstRow; dy < ys.First + endRow; ++dy) {
+            std::fill(sums.begin(), sums.end(), 0);
+            for (int t = wy.First[dy]; t < wy.First[dy + 1]; ++t) {
+                const TColor32* in = Source.ScanLine(wy.Taps[t].Index) + wx.MinIndex;
+                const std::int32_t w = wy.Taps[t].Weight;
+                std::int32_t* acc = sums.data();
+                for (int x = 0; x < columns; ++x, acc += 4) {
+                    const TColor32 p = in[x];
+                    acc[0] += w * std::int32_t(p & 255);
+                    acc[1] += w * std::int32_t((p >> 8) & 255);
+                    acc[2] += w * std::int32_t((p >> 16) & 255);
+                    acc[3] += w * std::int32_t(p >> 24);
+                }
+            }
+            TColor32* out = Dest.ScanLine(DestRect.Top + dy) + DestRect.Left;
+            for (int dx = xs.First; dx < xs.End; ++dx) {
+                std::int32_t channel[4] = {0, 0, 0, 0};
+                for (int t = wx.First[dx]; t < wx.First[dx + 1]; ++t) {
+                    const std::int32_t* column = sums.data() + std::size_t(wx.Taps[t].Index - wx.MinIndex) * 4;
+                    const std::int32_t w = wx.Taps[t].Weight;
+                    for (int c = 0; c < 4; ++c)
+                        channel[c] += w * column[c];
+                }
+                TColor32 result = 0;
+                for (int c = 0; c < 4; ++c)
+                    result |= TColor32(std::min(channel[c] >> 16, 255)) << (8 * c);
+                out[dx] = Combine(out[dx], result, Mode);
+            }
+        }
+    });
+}
+
+}  // namespace
+
+void StretchTransfer(TBitmap32& Dest, const TPixelRect& DestRect, const TBitmap32& Source,
+                     const TPixelRect& SourceRect, TStretchFilter Filter, TDrawMode DrawMode)
+{
+    if (DestRect.Empty() || SourceRect.Empty() || Source.Empty() || Dest.Empty())
+        return;
+    const TTransfer transfer{Dest, DestRect, Source, SourceRect, DrawMode};
+    const bool sameSize =
+        DestRect.Width() == SourceRect.Width() && DestRect.Height() == SourceRect.Height();
+    switch (Filter) {
+    case sfNearest:
+        transfer.Nearest();
+        break;
+    case sfLinear:
+        transfer.Bilinear();
+        break;
+    case sfLinear2:
+    case sfSpline:
+        if (sameSize)
+            transfer.Copy();
+        else
+            transfer.Separable(Filter);
+        break;
+    }
+}
