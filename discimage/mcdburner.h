@@ -53,6 +53,8 @@ public:
     // ---- Volume layout ----
     // Lays out the tree from StartSector and appends every header sector to HeaderStream.
     bool PrepareImage(bool ToFile);
+    // The layout step of PrepareImage, from the StartSector already set.
+    void LayOutImage();
     const std::string& HeaderStream() const { return FHeaderStream; }
     int64_t TrackSectors() const { return FTrackSectors; }
     // Sectors a job delivers: TrackSectors, at least 300 with WritePostGap.

@@ -162,7 +162,12 @@ bool TMCDBurner::PrepareImage(bool ToFile) {
             StartSector = 0;
         }
     }
+    LayOutImage();
+    DoDebug = true;
+    return true;
+}
 
+void TMCDBurner::LayOutImage() {
     OrderPathTables();
     const uint32_t isoPathSize = IsoPathTableSize();
     const uint32_t jolietPathSize = JolietPathTableSize();
@@ -242,8 +247,6 @@ bool TMCDBurner::PrepareImage(bool ToFile) {
 
     assert(header.size() == static_cast<size_t>(areas.Files - StartSector) * kSectorSize);
     FHeaderStream += header;
-    DoDebug = true;
-    return true;
 }
 
 int64_t TMCDBurner::ImageBlocks() const {
