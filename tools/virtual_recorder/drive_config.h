@@ -1,0 +1,58 @@
+// Configuration of the virtual drives, read from environment variables (see README.md).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vrec {
+
+enum class TPageFault { None, All, Defaults };
+
+struct TDriveConfig {
+    uint8_t Adapter = 0;
+    uint8_t Target = 0;
+    uint8_t Lun = 0;
+    char Letter = 0;  // 0: the drive has no drive letter
+    uint8_t PeripheralType = 0x05;
+    std::string Vendor = "FOTOLARK";
+    std::string Product = "VIRTUAL RECORDER";
+    std::string Revision = "1.00";
+    std::string Medium = "cdr";
+    std::string ImageFile;  // receives the recorded user data; empty: a temporary file
+
+    // What the drive can do.
+    bool GetConfiguration = true;  // false: an older drive without GET CONFIGURATION
+    bool Page30 = false;           // answers MODE SENSE for page 30h
+    bool BufferUnderrunFree = true;
+    bool TestWrite = true;
+    bool DVD = true;      // reads DVD and writes DVD-R/RW
+    bool DVDRAM = false;  // reads and writes DVD-RAM
+    uint16_t MaxReadKBs = 7056;
+    uint16_t MaxWriteKBs = 7056;
+    uint16_t BufferKB = 2048;
+
+    // Faults on demand.
+    uint32_t NotReady = 0;         // medium commands answered "becoming ready" before it is ready
+    uint32_t BusyWrites = 0;       // WRITE (10) answered with BUSY status
+    uint32_t LongWrites = 0;       // WRITE (10) answered "long write in progress"
+    int64_t MediumErrorLba = -1;   // a WRITE (10) covering this block fails with a write error
+    TPageFault FailPage2A = TPageFault::None;
+    int HangOpcode = -1;           // the first request with this operation code never completes
+    bool UnitAttention = false;    // a medium change is pending at power-on
+    uint32_t FinalizeBusy = 3;     // commands answered "long write in progress" after an immediate finalisation
+};
+
+struct TBusConfig {
+    std::vector<TDriveConfig> Drives;
+    std::string LogFile;  // one line per request; empty: no log
+    bool Async = false;   // complete requests with event notification on a worker thread
+    std::vector<std::string> Errors;  // settings that could not be understood
+};
+
+// Reads VREC_DRIVES, VREC_IMAGE, VREC_LOG and VREC_ASYNC.
+TBusConfig ReadBusConfig();
+// Parses a VREC_DRIVES value: drives separated by ';', settings "key=value" separated by ','.
+TBusConfig ParseDrives(const std::string& Text);
+
+}  // namespace vrec

@@ -1,0 +1,460 @@
+#include "virtual_drive.h"
+
+#include "big_endian.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace vrec {
+
+namespace {
+
+constexpr uint32_t BlockSize = 2048;
+
+// Sense keys and the additional sense codes the drive reports.
+constexpr uint8_t NotReady = 0x02, MediumError = 0x03, IllegalRequest = 0x05, UnitAttention = 0x06;
+
+bool NeedsMedium(uint8_t OpCode)
+{
+    switch (OpCode) {
+    case 0x00: case 0x01: case 0x28: case 0x2A: case 0x35: case 0x43: case 0x51:
+    case 0x52: case 0x53: case 0x54: case 0x5B: case 0xBF:
+        return true;
+    default:
+        return false;
+    }
+}
+
+int OpenStore(const std::string& ImageFile)
+{
+    if (!ImageFile.empty())
+        return open(ImageFile.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    char name[] = "/tmp/vrec-XXXXXX";
+    int fd = mkstemp(name);
+    if (fd >= 0)
+        unlink(name);
+    return fd;
+}
+
+}  // namespace
+
+TOutcome Good()
+{
+    return TOutcome{};
+}
+
+TOutcome CheckCondition(uint8_t Key, uint8_t ASC, uint8_t ASCQ)
+{
+    TOutcome outcome;
+    outcome.TargetStatus = 0x02;
+    outcome.Sense[0] = 0x70;  // current error, fixed format
+    outcome.Sense[2] = Key;
+    outcome.Sense[7] = 10;    // additional sense length
+    outcome.Sense[12] = ASC;
+    outcome.Sense[13] = ASCQ;
+    return outcome;
+}
+
+TOutcome Busy()
+{
+    TOutcome outcome;
+    outcome.TargetStatus = 0x08;
+    return outcome;
+}
+
+TVirtualDrive::TVirtualDrive(const TDriveConfig& Config) : FConfig(Config)
+{
+    if (!FDisc.Load(FConfig.Medium))
+        FDisc.Load("none");
+    FStore = OpenStore(FConfig.ImageFile);
+    FUnitAttention = FConfig.UnitAttention;
+    FNotReady = FConfig.NotReady;
+    FBusyWrites = FConfig.BusyWrites;
+    FLongWrites = FConfig.LongWrites;
+    FReadSpeed = FConfig.MaxReadKBs;
+    FWriteSpeed = FConfig.MaxWriteKBs;
+    TAnswer page = WriteParametersPage(2);
+    std::copy_n(page.begin(), FWriteParameters.size(), FWriteParameters.begin());
+}
+
+TVirtualDrive::~TVirtualDrive()
+{
+    if (FStore >= 0)
+        close(FStore);
+}
+
+std::optional<TOutcome> TVirtualDrive::Precheck(uint8_t OpCode)
+{
+    const bool reportsConditions = OpCode == 0x12 || OpCode == 0x03;  // INQUIRY, REQUEST SENSE
+    if (FUnitAttention && !reportsConditions) {
+        FUnitAttention = false;
+        return CheckCondition(UnitAttention, 0x28, 0x00);  // medium may have changed
+    }
+    if (!NeedsMedium(OpCode))
+        return std::nullopt;
+    if (FTrayOpen)
+        return CheckCondition(NotReady, 0x3A, 0x02);
+    if (!FDisc.Present())
+        return CheckCondition(NotReady, 0x3A, 0x00);
+    if (FNotReady > 0) {
+        --FNotReady;
+        return CheckCondition(NotReady, 0x04, 0x01);  // becoming ready
+    }
+    if (FFinalizing > 0) {
+        --FFinalizing;
+        return CheckCondition(NotReady, 0x04, 0x08);  // long write in progress
+    }
+    return std::nullopt;
+}
+
+TOutcome TVirtualDrive::Reply(const TAnswer& Answer, uint32_t AllocationLength, uint8_t* Data, uint32_t Length)
+{
+    uint32_t count = std::min<uint32_t>({uint32_t(Answer.size()), AllocationLength, Length});
+    if (count > 0 && !Data)
+        return TOutcome{0, true, {}};
+    std::copy_n(Answer.begin(), count, Data);
+    return Good();
+}
+
+TOutcome TVirtualDrive::Execute(const uint8_t* Cdb, uint8_t* Data, uint32_t Length)
+{
+    const uint8_t op = Cdb[0];
+    if (auto early = Precheck(op))
+        return *early;
+    switch (op) {
+    case 0x00:  // TEST UNIT READY
+    case 0x01:  // REZERO UNIT
+        return Good();
+    case 0x03:
+        return RequestSense(Cdb, Data, Length);
+    case 0x12:
+        if (Cdb[1] & 0x01)  // no vital product data pages
+            return CheckCondition(IllegalRequest, 0x24, 0x00);
+        return Reply(InquiryData(), GetBE16(Cdb + 3), Data, Length);
+    case 0x1B:
+        return StartStop(Cdb);
+    case 0x1E:  // PREVENT/ALLOW MEDIUM REMOVAL
+        FPrevented = Cdb[4] & 0x01;
+        return Good();
+    case 0x28:
+        return Read(Cdb, Data, Length);
+    case 0x2A:
+        return Write(Cdb, Data, Length);
+    case 0x35:
+        return SynchronizeCache(Cdb);
+    case 0x43: {
+        uint8_t format = Cdb[2] & 0x0F;
+        TAnswer toc = TocData(format, Cdb[1] & 0x02);
+        if (toc.empty())
+            return CheckCondition(IllegalRequest, 0x24, 0x00);
+        return Reply(toc, GetBE16(Cdb + 7), Data, Length);
+    }
+    case 0x46:
+        if (!FConfig.GetConfiguration)
+            return CheckCondition(IllegalRequest, 0x20, 0x00);
+        return Reply(ConfigurationData(Cdb[1] & 0x03, GetBE16(Cdb + 2)), GetBE16(Cdb + 7), Data, Length);
+    case 0x51:
+        if ((Cdb[1] & 0x07) != 0)  // only standard disc information
+            return CheckCondition(IllegalRequest, 0x24, 0x00);
+        return Reply(DiscInformation(), GetBE16(Cdb + 7), Data, Length);
+    case 0x52: {
+        auto info = TrackInformation(Cdb[1] & 0x03, GetBE32(Cdb + 2));
+        if (!info)
+            return CheckCondition(IllegalRequest, 0x24, 0x00);
+        return Reply(*info, GetBE16(Cdb + 7), Data, Length);
+    }
+    case 0x53:
+        return ReserveTrack(Cdb);
+    case 0x54:  // SEND OPC INFORMATION
+        if (!FDisc.IsSequentialRecordable() && !FDisc.IsRandomWritable())
+            return CheckCondition(IllegalRequest, 0x30, 0x05);
+        return Good();
+    case 0x55:
+        return ModeSelect(Cdb, Data, Length);
+    case 0x5A:
+        return ModeSense(Cdb, Data, Length);
+    case 0x5B:
+        return CloseTrackSession(Cdb);
+    case 0x5C: {
+        TAnswer capacity(12, 0);
+        PutBE16(&capacity[0], 10);
+        PutBE32(&capacity[4], uint32_t(FConfig.BufferKB) * 1024);
+        PutBE32(&capacity[8], uint32_t(FConfig.BufferKB) * 1024);  // the buffer drains at once
+        return Reply(capacity, GetBE16(Cdb + 7), Data, Length);
+    }
+    case 0xB6:
+        return SetStreaming(Cdb, Data, Length);
+    case 0xBB:
+        return SetCDSpeed(Cdb);
+    case 0xBF:
+        return SendDVDStructure(Cdb, Data, Length);
+    default:
+        return CheckCondition(IllegalRequest, 0x20, 0x00);  // invalid command operation code
+    }
+}
+
+TOutcome TVirtualDrive::RequestSense(const uint8_t* Cdb, uint8_t* Data, uint32_t Length)
+{
+    // Reports the current condition; autosense already delivered any earlier error.
+    TOutcome state = Good();
+    if (FUnitAttention) {
+        FUnitAttention = false;
+        state = CheckCondition(UnitAttention, 0x28, 0x00);
+    } else if (FTrayOpen) {
+        state = CheckCondition(NotReady, 0x3A, 0x02);
+    } else if (!FDisc.Present()) {
+        state = CheckCondition(NotReady, 0x3A, 0x00);
+    } else if (FNotReady > 0) {
+        state = CheckCondition(NotReady, 0x04, 0x01);
+    } else if (FFinalizing > 0) {
+        state = CheckCondition(NotReady, 0x04, 0x08);
+    } else {
+        state = CheckCondition(0x00, 0x00, 0x00);  // NO SENSE
+    }
+    TAnswer sense(state.Sense.begin(), state.Sense.end());
+    return Reply(sense, Cdb[4], Data, Length);
+}
+
+TOutcome TVirtualDrive::ModeSense(const uint8_t* Cdb, uint8_t* Data, uint32_t Length)
+{
+    const uint8_t pageControl = Cdb[2] >> 6;
+    const uint8_t page = Cdb[2] & 0x3F;
+    if (pageControl == 3)
+        return CheckCondition(IllegalRequest, 0x39, 0x00);  // saving parameters not supported
+    const bool failCapabilities = FConfig.FailPage2A == TPageFault::All ||
+                                  (FConfig.FailPage2A == TPageFault::Defaults && pageControl == 2);
+    TAnswer pages;
+    auto append = [&](const TAnswer& p) { pages.insert(pages.end(), p.begin(), p.end()); };
+    if (page == 0x05 || page == 0x3F)
+        append(WriteParametersPage(pageControl));
+    if (page == 0x2A || page == 0x3F) {
+        if (failCapabilities)
+            return CheckCondition(IllegalRequest, 0x24, 0x00);
+        append(CapabilitiesPage(pageControl));
+    }
+    if ((page == 0x30 || page == 0x3F) && FConfig.Page30)
+        append(TAnswer{0x30, 0x02, 0x00, 0x00});
+    if (pages.empty())
+        return CheckCondition(IllegalRequest, 0x24, 0x00);
+    TAnswer answer(8, 0);  // mode parameter header (10), no block descriptors
+    answer.insert(answer.end(), pages.begin(), pages.end());
+    PutBE16(&answer[0], uint16_t(answer.size() - 2));
+    return Reply(answer, GetBE16(Cdb + 7), Data, Length);
+}
+
+TOutcome TVirtualDrive::ModeSelect(const uint8_t* Cdb, const uint8_t* Data, uint32_t Length)
+{
+    if (!(Cdb[1] & 0x10))  // only page-format parameters
+        return CheckCondition(IllegalRequest, 0x24, 0x00);
+    const uint32_t listLength = GetBE16(Cdb + 7);
+    if (listLength == 0)
+        return Good();
+    if (listLength > Length || !Data)
+        return TOutcome{0, true, {}};
+    if (listLength < 8)
+        return CheckCondition(IllegalRequest, 0x1A, 0x00);
+    const uint16_t descriptorLength = GetBE16(Data + 6);
+    if (descriptorLength != 0 && descriptorLength != 8)
+        return CheckCondition(IllegalRequest, 0x26, 0x00);
+    const uint32_t at = 8 + descriptorLength;
+    if (listLength < at + 2 || listLength < at + 2 + Data[at + 1])
+        return CheckCondition(IllegalRequest, 0x1A, 0x00);
+    const uint8_t* page = Data + at;
+    if ((page[0] & 0x3F) != 0x05 || page[1] < 0x32)  // only the write parameters page can be changed
+        return CheckCondition(IllegalRequest, 0x26, 0x00);
+
+    const uint8_t writeType = page[2] & 0x0F;
+    const uint8_t multisession = page[3] >> 6;
+    const uint8_t blockType = page[4] & 0x0F;
+    const bool validBlockType = blockType <= 3 || blockType == 7 || blockType == 8 || (blockType >= 10 && blockType <= 13);
+    const bool testWrite = page[2] & 0x10;
+    const bool bufe = page[2] & 0x40;
+    if (writeType > 4 || multisession == 2 || !validBlockType || (testWrite && !FConfig.TestWrite) ||
+        (bufe && !FConfig.BufferUnderrunFree))
+        return CheckCondition(IllegalRequest, 0x26, 0x00);  // invalid field in parameter list
+
+    std::copy_n(page, FWriteParameters.size(), FWriteParameters.begin());
+    FWriteParameters[0] = 0x05;
+    FWriteParameters[1] = 0x32;
+    return Good();
+}
+
+TOutcome TVirtualDrive::StartStop(const uint8_t* Cdb)
+{
+    const bool loadEject = Cdb[4] & 0x02;
+    const bool start = Cdb[4] & 0x01;
+    if (!loadEject)
+        return Good();
+    if (!start) {
+        if (FPrevented)
+            return CheckCondition(IllegalRequest, 0x53, 0x02);  // medium removal prevented
+        FTrayOpen = true;
+        return Good();
+    }
+    if (FTrayOpen) {
+        FTrayOpen = false;
+        // The disc in the tray may be another one now.
+        FUnitAttention = FDisc.Present();
+    }
+    return Good();
+}
+
+TOutcome TVirtualDrive::Write(const uint8_t* Cdb, const uint8_t* Data, uint32_t Length)
+{
+    if (FBusyWrites > 0) {
+        --FBusyWrites;
+        return Busy();
+    }
+    if (FLongWrites > 0) {
+        --FLongWrites;
+        return CheckCondition(NotReady, 0x04, 0x08);
+    }
+    const uint32_t lba = GetBE32(Cdb + 2);
+    const uint32_t blocks = GetBE16(Cdb + 7);
+    if (blocks == 0)
+        return Good();
+    if (Length < blocks * BlockSize || !Data)
+        return TOutcome{0, true, {}};
+    if (uint64_t(lba) + blocks > FDisc.Capacity())
+        return CheckCondition(IllegalRequest, 0x21, 0x00);
+
+    if (FDisc.IsSequentialRecordable()) {
+        const TTrack* open = FDisc.OpenTrack();
+        if (!open)
+            return CheckCondition(IllegalRequest, 0x21, 0x02);
+        const uint8_t type = WriteType();
+        const bool typeFits = FDisc.IsDVDRFamily() ? (type == 0 || type == 2) : (type == 1 || type == 2);
+        if (!typeFits || (FWriteParameters[4] & 0x0F) != 8)
+            return CheckCondition(IllegalRequest, 0x64, 0x00);  // illegal mode for this track
+        if (FDisc.IsDVDRFamily() && type == 2 && open->Reserved == 0)
+            return CheckCondition(IllegalRequest, 0x2C, 0x00);  // Disc At Once needs a reservation
+        const uint32_t expected = TestWriteMode() ? FTestPosition.value_or(FDisc.NextWritable()) : FDisc.NextWritable();
+        if (lba != expected)
+            return CheckCondition(IllegalRequest, 0x21, 0x02);  // invalid address for write
+        const uint32_t room = FDisc.FreeBlocks() - (expected - FDisc.NextWritable());
+        if (blocks > room)
+            return CheckCondition(IllegalRequest, 0x21, 0x00);
+    } else if (!FDisc.IsRandomWritable()) {
+        return CheckCondition(IllegalRequest, 0x21, 0x02);
+    }
+
+    if (FConfig.MediumErrorLba >= lba && FConfig.MediumErrorLba < int64_t(lba) + blocks)
+        return CheckCondition(MediumError, 0x0C, 0x00);
+    if (FDisc.IsSequentialRecordable() && TestWriteMode()) {
+        FTestPosition = lba + blocks;  // a test write records nothing
+        return Good();
+    }
+    if (pwrite(FStore, Data, size_t(blocks) * BlockSize, off_t(lba) * BlockSize) != ssize_t(blocks * BlockSize))
+        return CheckCondition(MediumError, 0x0C, 0x00);
+    if (FDisc.IsSequentialRecordable())
+        FDisc.Record(blocks);
+    else
+        FDisc.RecordRandom(lba, blocks);
+    return Good();
+}
+
+TOutcome TVirtualDrive::Read(const uint8_t* Cdb, uint8_t* Data, uint32_t Length)
+{
+    const uint32_t lba = GetBE32(Cdb + 2);
+    const uint32_t blocks = GetBE16(Cdb + 7);
+    if (Length < blocks * BlockSize || (blocks && !Data))
+        return TOutcome{0, true, {}};
+    for (uint32_t i = 0; i < blocks; ++i)
+        if (!FDisc.IsRecorded(lba + i))
+            return CheckCondition(IllegalRequest, 0x21, 0x00);
+    std::fill_n(Data, size_t(blocks) * BlockSize, 0);
+    if (pread(FStore, Data, size_t(blocks) * BlockSize, off_t(lba) * BlockSize) < 0)
+        return CheckCondition(MediumError, 0x11, 0x00);
+    return Good();
+}
+
+TOutcome TVirtualDrive::SynchronizeCache(const uint8_t* Cdb)
+{
+    FTestPosition.reset();
+    // Disc At Once on DVD-R: the drive finalises the reserved track and the disc by itself.
+    const TTrack* open = FDisc.OpenTrack();
+    if (FDisc.IsDVDRFamily() && WriteType() == 2 && open && open->Reserved > 0 && open->Written > 0 &&
+        !TestWriteMode()) {
+        FDisc.PadReservedTrack();
+        FDisc.CloseSession(false);
+        if (Cdb[1] & 0x02)
+            FFinalizing = FConfig.FinalizeBusy;
+    }
+    return Good();
+}
+
+TOutcome TVirtualDrive::CloseTrackSession(const uint8_t* Cdb)
+{
+    FTestPosition.reset();
+    if (FDisc.IsRandomWritable())
+        return Good();
+    const uint8_t function = Cdb[2] & 0x07;
+    bool closed;
+    if (function == 1)
+        closed = FDisc.CloseTrack();
+    else if (function == 2)
+        closed = FDisc.CloseSession((FWriteParameters[3] >> 6) == 3);  // multisession field 11b
+    else
+        return CheckCondition(IllegalRequest, 0x24, 0x00);
+    return closed ? Good() : CheckCondition(IllegalRequest, 0x2C, 0x04);  // program area is empty
+}
+
+TOutcome TVirtualDrive::ReserveTrack(const uint8_t* Cdb)
+{
+    const uint32_t blocks = GetBE32(Cdb + 5);
+    if (!FDisc.IsSequentialRecordable())
+        return CheckCondition(IllegalRequest, 0x24, 0x00);
+    const TTrack* open = FDisc.OpenTrack();
+    if (!open || open->Used())
+        return CheckCondition(IllegalRequest, 0x2C, 0x00);
+    if (!FDisc.Reserve(blocks))
+        return CheckCondition(IllegalRequest, 0x24, 0x00);
+    return Good();
+}
+
+TOutcome TVirtualDrive::SetCDSpeed(const uint8_t* Cdb)
+{
+    auto pick = [](uint16_t asked, uint16_t maximum) { return asked == 0xFFFF ? maximum : std::min(asked, maximum); };
+    FReadSpeed = pick(GetBE16(Cdb + 2), FConfig.MaxReadKBs);
+    FWriteSpeed = pick(GetBE16(Cdb + 4), FConfig.MaxWriteKBs);
+    return Good();
+}
+
+TOutcome TVirtualDrive::SetStreaming(const uint8_t* Cdb, const uint8_t* Data, uint32_t Length)
+{
+    const uint32_t listLength = GetBE16(Cdb + 9);
+    if (Cdb[8] != 0)  // only performance descriptors
+        return CheckCondition(IllegalRequest, 0x24, 0x00);
+    if (listLength == 0)
+        return Good();
+    if (listLength > Length || !Data)
+        return TOutcome{0, true, {}};
+    if (listLength < 28)
+        return CheckCondition(IllegalRequest, 0x1A, 0x00);
+    if (GetBE32(Data + 8) < GetBE32(Data + 4) || GetBE32(Data + 16) == 0 || GetBE32(Data + 24) == 0)
+        return CheckCondition(IllegalRequest, 0x26, 0x00);
+    return Good();
+}
+
+TOutcome TVirtualDrive::SendDVDStructure(const uint8_t* Cdb, const uint8_t* Data, uint32_t Length)
+{
+    const uint8_t format = Cdb[7];
+    const uint32_t listLength = GetBE16(Cdb + 8);
+    if (format != 0x0F)  // only the time stamp is accepted
+        return CheckCondition(IllegalRequest, 0x24, 0x00);
+    if (!FDisc.IsDVDRFamily())
+        return CheckCondition(IllegalRequest, 0x30, 0x05);
+    if (listLength > Length || !Data)
+        return TOutcome{0, true, {}};
+    if (listLength < 22)
+        return CheckCondition(IllegalRequest, 0x1A, 0x00);
+    bool digits = std::all_of(Data + 8, Data + 22, [](uint8_t c) { return c >= '0' && c <= '9'; });
+    if (GetBE16(Data) != 20 || !digits)
+        return CheckCondition(IllegalRequest, 0x26, 0x00);
+    return Good();
+}
+
+}  // namespace vrec
