@@ -15,6 +15,9 @@ void TMCDBurner::WriteISOFile(const std::string& FileName) {
     WaitForJob();
     TJobState& job = Job();
     job.Component = this;
+    // Cleared here rather than by the recording thread, so that an abort made as soon as
+    // this call returns cannot be lost.
+    job.Abort = false;
     job.CacheThread = std::make_unique<TCacheThread>(CacheSize(), WritePostGap, FTrackSectors * 2048,
                                                      std::move(FHeaderStream));
     FHeaderStream.clear();

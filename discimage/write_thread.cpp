@@ -39,7 +39,6 @@ TThWrite::TThWrite(TMCDBurner& burner, bool toFile)
 void TThWrite::Execute() {
     // Time-critical where the system allows it; a refusal leaves the normal priority.
     (void)setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), -20);
-    Job().Abort = false;
     FBurner.FBytesWritten = 0;
     if (ToFile) WriteToFile();
     EndJob();

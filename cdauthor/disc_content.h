@@ -1,0 +1,61 @@
+// The content of an album disc, shared by the CD window and the command-line disc tool:
+// the temporary autorun.inf, title.txt and Albums.dat, and the order in which the viewer,
+// those files and every photo and thumbnail of the layout go into the burner's disc tree.
+#pragma once
+
+#include "album_records.h"
+#include "mcdburner.h"
+
+#include <string>
+#include <vector>
+
+struct TDiscContent {
+    std::vector<const TAlbum*> Albums;  // the layout, in its order
+    std::string ImageDir;               // folder of the photos
+    std::string ThumbDir;               // folder of the thumbnails
+    std::string Title;                  // may be empty
+    std::string ViewerPath;             // the album viewer placed on every disc
+};
+
+// The three temporary files of one job. They live in a folder of their own inside the
+// user's temporary folder, so that two jobs never share them; Delete removes that folder.
+class TDiscTempFiles {
+public:
+    TDiscTempFiles() = default;
+    TDiscTempFiles(const TDiscTempFiles&) = delete;
+    TDiscTempFiles& operator=(const TDiscTempFiles&) = delete;
+    ~TDiscTempFiles() { Delete(); }
+
+    // False when the folder cannot be made inside `tempFolder` (default: the system's).
+    bool Create(const std::string& tempFolder = SystemTempFolder());
+    void Delete();
+
+    const std::string& Folder() const { return FFolder; }
+    std::string AutorunPath() const { return FFolder + "autorun.inf"; }
+    std::string TitlePath() const { return FFolder + "title.txt"; }
+    std::string CataloguePath() const { return FFolder + "Albums.dat"; }
+
+    static std::string SystemTempFolder();
+
+private:
+    std::string FFolder;  // with a trailing '/'; empty until Create succeeds
+};
+
+// The component's stored configuration for album discs.
+void ApplyBurnerSettings(TMCDBurner& burner);
+// The volume identifier of a disc: the title, or "Fotolark" when there is none.
+std::string VolumeIdFor(const std::string& title);
+
+std::string AutorunText(const std::string& title);
+std::string TitleText(const std::string& title);
+// "Adding " + name + " to CD layout": what the window shows while a file is added.
+std::string AddingFileMessage(const std::string& longFileName);
+
+// Writes the temporary files and fills the (empty) disc tree in the disc's order. Photos
+// whose image or thumbnail is missing are left out silently. False, with a sentence-case
+// reason in `error`, when a temporary file cannot be written.
+bool BuildDiscContent(TMCDBurner& burner, const TDiscContent& content, const TDiscTempFiles& temp,
+                      std::string& error);
+
+// The end of every job: the temporary files go and the tree is emptied for the next job.
+void EndDiscJob(TMCDBurner& burner, TDiscTempFiles& temp);

@@ -1,0 +1,23 @@
+// The command line of fotolark-disc.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct TDiscOptions {
+    std::string IsoFile;
+    std::string Title;
+    std::vector<std::string> Albums;  // titles, in the order given; empty: every album
+    std::string BaseDir;              // empty: the base folder of the settings
+    std::string Viewer;               // empty: the viewer installed with Fotolark
+    bool Verbose = false;
+    bool Help = false;
+};
+
+constexpr size_t kMaxTitleCharacters = 32;
+
+// Fills `options` from the arguments after the program name. False with a one-line reason in
+// `error` for a usage error.
+bool ParseDiscOptions(const std::vector<std::string>& args, TDiscOptions& options, std::string& error);
+
+std::string DiscUsageText();

@@ -1,0 +1,147 @@
+// fotolark-disc: writes Fotolark albums into an ISO image file without the window. It runs
+// the job the CD window runs for an image file: the same content, PrepareImage(true) and
+// WriteISOFile.
+#include "disc_content.h"
+#include "disc_options.h"
+
+#include "album_records.h"
+#include "file_names.h"
+#include "prefs.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <future>
+#include <iostream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+volatile std::sig_atomic_t StopSignal = 0;
+
+void OnStopSignal(int) {
+    StopSignal = 1;
+}
+
+int Fail(const std::string& message) {
+    std::cerr << "fotolark-disc: " << message << "\n";
+    return 1;
+}
+
+// The viewer beside the program (build tree), in the build tree's Resources folder, or in
+// the installed share folder; the first that exists.
+std::string DefaultViewerPath() {
+    std::error_code error;
+    const fs::path exeDir = fs::read_symlink("/proc/self/exe", error).parent_path();
+    const fs::path candidates[] = {exeDir / "Resources/Diorama.exe", exeDir / "../Resources/Diorama.exe",
+                                   exeDir / "../share/fotolark/Resources/Diorama.exe"};
+    for (const fs::path& candidate : candidates)
+        if (fs::exists(candidate, error)) return fs::weakly_canonical(candidate, error).string();
+    return candidates[0].string();
+}
+
+// The layout: the albums with the given titles in that order, or every album in saved order.
+bool SelectAlbums(const TAlbumList& found, const std::vector<std::string>& titles,
+                  std::vector<const TAlbum*>& layout, std::string& error) {
+    if (titles.empty()) {
+        for (const auto& album : found) layout.push_back(album.get());
+        return true;
+    }
+    for (const std::string& title : titles) {
+        const TAlbum* match = nullptr;
+        for (const auto& album : found)
+            if (album->Title == title) {
+                match = album.get();
+                break;
+            }
+        if (!match) {
+            error = "no album titled \"" + title + "\"";
+            return false;
+        }
+        if (std::find(layout.begin(), layout.end(), match) == layout.end()) layout.push_back(match);
+    }
+    return true;
+}
+
+void ShowProgress(const TMCDBurner& burner, const std::string& isoFile) {
+    const int64_t total = burner.ImageBlocks();
+    const int64_t done = burner.BytesWritten() / 2048;
+    const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 0;
+    std::fprintf(stderr, "\rCreating %s: %3d%% (%lld of %lld sectors)", isoFile.c_str(), percent,
+                 static_cast<long long>(done), static_cast<long long>(total));
+    std::fflush(stderr);
+}
+
+int RunJob(const TDiscOptions& options) {
+    const std::string base = options.BaseDir.empty() ? BaseFolder(TPrefs().BaseDir) : WithTrailingSlash(options.BaseDir);
+    const TStorageFolders folders = StorageFolders(base);
+    const TAlbumList albums = FindAlbums(folders.AlbumDir);
+    if (albums.empty()) return Fail("no albums in " + folders.AlbumDir);
+    TDiscContent content;
+    std::string error;
+    if (!SelectAlbums(albums, options.Albums, content.Albums, error)) return Fail(error + " in " + folders.AlbumDir);
+    content.ImageDir = folders.ImageDir;
+    content.ThumbDir = folders.ThumbDir;
+    content.Title = options.Title;
+    content.ViewerPath = options.Viewer.empty() ? DefaultViewerPath() : options.Viewer;
+    if (!fs::exists(content.ViewerPath))
+        std::cerr << "fotolark-disc: warning: the album viewer " << content.ViewerPath
+                  << " is missing; the disc will have none\n";
+
+    TMCDBurner burner;
+    ApplyBurnerSettings(burner);
+    burner.IdVolume = VolumeIdFor(options.Title);
+    if (options.Verbose) {
+        burner.OnDebugMessage = [](TSCSIDevice*, const std::string& text, uint8_t) { std::cerr << text << "\n"; };
+        burner.OnAddFile = [](TMCDBurner*, const std::string&, std::string& longName, std::string&, TDateTime&,
+                              int32_t, int64_t, bool&) { std::cerr << AddingFileMessage(longName) << "\n"; };
+    }
+    TDiscTempFiles temp;
+    if (!temp.Create()) return Fail("can't create a folder in " + TDiscTempFiles::SystemTempFolder());
+    if (!BuildDiscContent(burner, content, temp, error)) {
+        EndDiscJob(burner, temp);
+        return Fail(error);
+    }
+    burner.PrepareImage(true);
+
+    std::promise<std::string> done;
+    burner.OnWriteDone = [&done](TMCDBurner*, const std::string& jobError) { done.set_value(jobError); };
+    std::signal(SIGINT, OnStopSignal);
+    std::signal(SIGTERM, OnStopSignal);
+    burner.WriteISOFile(options.IsoFile);
+    std::future<std::string> result = done.get_future();
+    const bool progress = isatty(STDERR_FILENO) == 1;
+    while (result.wait_for(std::chrono::milliseconds(200)) != std::future_status::ready) {
+        if (StopSignal) burner.AbortWrite();
+        if (progress) ShowProgress(burner, options.IsoFile);
+    }
+    if (progress) {
+        ShowProgress(burner, options.IsoFile);
+        std::fputc('\n', stderr);
+    }
+    burner.WaitForJob();
+    EndDiscJob(burner, temp);
+    const std::string jobError = result.get();
+    return jobError.empty() ? 0 : Fail("Error: " + jobError);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    TDiscOptions options;
+    std::string error;
+    if (!ParseDiscOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+        std::cerr << "fotolark-disc: " << error << "\n\n" << DiscUsageText();
+        return 2;
+    }
+    if (options.Help) {
+        std::cout << DiscUsageText();
+        return 0;
+    }
+    return RunJob(options);
+}

@@ -1,0 +1,153 @@
+// The image-file job: start, progress, end event, and every way it can fail.
+#include "disc_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <future>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class IsoFileJobTest : public ::testing::Test {
+protected:
+    TScratchDir Scratch;
+    TMCDBurner Burner;
+    std::string Iso = Scratch.Path() + "/out.iso";
+
+    struct TDone {
+        std::string Error;
+        std::thread::id Thread;
+    };
+    std::promise<TDone> Done;
+
+    void Start() {
+        Burner.OnWriteDone = [this](TMCDBurner* sender, const std::string& error) {
+            EXPECT_EQ(sender, &Burner);
+            Done.set_value({error, std::this_thread::get_id()});
+        };
+        Burner.PrepareImage(true);
+        Burner.WriteISOFile(Iso);
+    }
+
+    TDone Finish() {
+        auto result = Done.get_future();
+        EXPECT_EQ(result.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+        Burner.WaitForJob();
+        return result.get();
+    }
+};
+
+TEST_F(IsoFileJobTest, WritesTheWholeImageAndReportsOnTheRecordingThread) {
+    const std::string data = PatternBytes(3 * 1024 * 1024 + 5, 9);
+    Burner.InsertFile("\\", Scratch.Write("photo.jpg", data), false);
+    Burner.SetCacheSize(2097152);
+    Start();
+    const TDone done = Finish();
+    EXPECT_EQ(done.Error, "");
+    EXPECT_NE(done.Thread, std::this_thread::get_id());
+    EXPECT_EQ(Burner.ISOFileName, Iso);
+    const int64_t bytes = Burner.ImageBlocks() * 2048;
+    EXPECT_EQ(Burner.BytesWritten(), bytes);
+    const std::string image = ReadBytes(Iso);
+    ASSERT_EQ(static_cast<int64_t>(image.size()), bytes);
+    EXPECT_EQ(image.substr(26 * 2048, data.size()), data);
+    EXPECT_EQ(Burner.HeaderStream(), "");  // handed to the producer
+}
+
+TEST_F(IsoFileJobTest, ReplacesAnExistingFile) {
+    Scratch.Write("out.iso", std::string(2'000'000, 'x'));
+    Start();
+    EXPECT_EQ(Finish().Error, "");
+    EXPECT_EQ(fs::file_size(Iso), 300u * 2048);
+}
+
+TEST_F(IsoFileJobTest, AFolderThatDoesNotExistCannotTakeTheFile) {
+    Iso = Scratch.Path() + "/no/such/folder/out.iso";
+    Start();
+    EXPECT_EQ(Finish().Error, "CAN'T CREATE FILE \"" + Iso + "\"");
+}
+
+TEST_F(IsoFileJobTest, ProducerFailureBeforeRecordingEndsTheJobOnTheCallingThread) {
+    const std::string gone = Scratch.Write("gone.jpg", "x");
+    Burner.InsertFile("\\", gone, false);
+    fs::remove(gone);
+    Start();
+    const TDone done = Finish();
+    EXPECT_EQ(done.Error, "CAN'T OPEN FILE \"" + gone + "\" OR FILE IS IN USES BY OTHER SOFTWARE");
+    EXPECT_EQ(done.Thread, std::this_thread::get_id());
+    EXPECT_FALSE(fs::exists(Iso));
+}
+
+TEST_F(IsoFileJobTest, ProducerFailureDuringRecordingEndsTheJobAndRemovesTheFile) {
+    Burner.SetCacheSize(2097152);
+    Burner.InsertFile("\\", Scratch.Write("big.bin", PatternBytes(40 * 63488, 1)), false);
+    const std::string gone = Scratch.Write("gone.jpg", "x");
+    Burner.InsertFile("\\", gone, false);
+    fs::remove(gone);
+    Start();
+    const TDone done = Finish();
+    EXPECT_EQ(done.Error, "CAN'T OPEN FILE \"" + gone + "\" OR FILE IS IN USES BY OTHER SOFTWARE");
+    EXPECT_NE(done.Thread, std::this_thread::get_id());
+    EXPECT_FALSE(fs::exists(Iso));
+}
+
+TEST_F(IsoFileJobTest, AFullDiskEndsTheJobWithAWriteError) {
+    Burner.InsertFile("\\", Scratch.Write("photo.jpg", PatternBytes(2'000'000, 2)), false);
+    // A file-size limit stands in for a full disk: writes beyond it fail with EFBIG.
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit limit = previous;
+    limit.rlim_cur = 1'000'000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    Start();
+    const TDone done = Finish();
+    setrlimit(RLIMIT_FSIZE, &previous);
+    EXPECT_EQ(done.Error, "CAN'T WRITE FILE \"" + Iso + "\"");
+    EXPECT_FALSE(fs::exists(Iso));
+}
+
+// The image goes into a pipe that the test drains only after the abort, so the recording
+// thread is certainly still writing when AbortWrite is called.
+TEST_F(IsoFileJobTest, AbortEndsTheJobWithTheAbortText) {
+    Burner.SetCacheSize(2097152);
+    Burner.InsertFile("\\", Scratch.Write("big.bin", PatternBytes(40 * 63488, 1)), false);
+    ASSERT_EQ(mkfifo(Iso.c_str(), 0600), 0);
+    const int reader = open(Iso.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    Start();
+    Burner.AbortWrite();
+    auto result = Done.get_future();
+    std::vector<char> sink(65536);
+    while (result.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready)
+        while (read(reader, sink.data(), sink.size()) > 0) {
+        }
+    close(reader);
+    Burner.WaitForJob();
+    EXPECT_EQ(result.get().Error, "OPERATION ABORTED BY USER");
+    EXPECT_LT(Burner.BytesWritten(), Burner.ImageBlocks() * 2048);
+}
+
+TEST_F(IsoFileJobTest, ASecondJobRunsAfterTheFirstHasEnded) {
+    Burner.InsertFile("\\", Scratch.Write("a.txt", "first"), false);
+    Start();
+    ASSERT_EQ(Finish().Error, "");
+    Burner.ClearTree();
+    Burner.InsertFile("\\", Scratch.Write("b.txt", "second"), false);
+    Done = {};
+    Iso = Scratch.Path() + "/second.iso";
+    Start();
+    EXPECT_EQ(Finish().Error, "");
+    EXPECT_EQ(ReadBytes(Iso).substr(26 * 2048, 6), "second");
+}
+
+} // namespace
