@@ -1,0 +1,148 @@
+// The content of an album disc: temporary files, their texts, and the order of the tree.
+#include "album_folder.h"
+#include "disc_content.h"
+#include "disc_tables.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class DiscContentTest : public ::testing::Test {
+protected:
+    TScratchDir Scratch;
+    TAlbumFolder Albums{Scratch.Path() + "/base"};
+    TMCDBurner Burner;
+    TDiscTempFiles Temp;
+    TAlbumList Found;
+
+    TDiscContent Content(const std::string& title) {
+        Found = FindAlbums(Albums.Folders.AlbumDir);
+        TDiscContent content;
+        for (const auto& album : Found) content.Albums.push_back(album.get());
+        content.ImageDir = Albums.Folders.ImageDir;
+        content.ThumbDir = Albums.Folders.ThumbDir;
+        content.Title = title;
+        content.ViewerPath = Scratch.Write("Resources/Diorama.exe", "MZ stand-in viewer");
+        return content;
+    }
+
+    void Build(const TDiscContent& content) {
+        ASSERT_TRUE(Temp.Create(Scratch.Path()));
+        std::string error;
+        ASSERT_TRUE(BuildDiscContent(Burner, content, Temp, error)) << error;
+    }
+
+    static std::vector<std::string> Names(const TDEntry* dir) {
+        std::vector<std::string> names;
+        for (const TFEntry* e = dir ? dir->FirstChild : nullptr; e; e = e->Next) names.push_back(e->LongName);
+        return names;
+    }
+};
+
+TEST_F(DiscContentTest, EmptyTitle) {
+    Albums.AddAlbum("Holidays", 0, {"a.jpg"});
+    Build(Content(""));
+    EXPECT_EQ(Names(Burner.RootDir()),
+              (std::vector<std::string>{"autorun.inf", "Diorama.exe", "Albums.dat", "Images", "Thumbs"}));
+    EXPECT_EQ(ReadBytes(Temp.AutorunPath()),
+              "[autorun]\r\nopen=Diorama.exe\r\nicon=Diorama.exe\r\nlabel=Photo Album Viewer\r\n");
+    EXPECT_FALSE(fs::exists(Temp.TitlePath()));
+    EXPECT_EQ(VolumeIdFor(""), "Fotolark");
+}
+
+TEST_F(DiscContentTest, TitledDisc) {
+    Albums.AddAlbum("Holidays", 0, {"a.jpg"});
+    Build(Content("Summer 2004"));
+    EXPECT_EQ(Names(Burner.RootDir()),
+              (std::vector<std::string>{"autorun.inf", "title.txt", "Diorama.exe", "Albums.dat", "Images", "Thumbs"}));
+    const std::string autorun = ReadBytes(Temp.AutorunPath());
+    EXPECT_TRUE(autorun.ends_with("\r\nlabel=Summer 2004\r\n")) << autorun;
+    EXPECT_EQ(ReadBytes(Temp.TitlePath()), "Summer 2004\r\n");
+    EXPECT_EQ(VolumeIdFor("Summer 2004"), "Summer 2004");
+    EXPECT_EQ(Burner.RootDir()->FirstChild->Next->SourcePath, Temp.TitlePath());
+}
+
+TEST_F(DiscContentTest, OneEmptyAlbumStillGetsBothFoldersAndItsCatalogue) {
+    Albums.AddAlbum("Empty", 0, {});
+    const TDiscContent content = Content("");
+    Build(content);
+    ASSERT_NE(Burner.FindDir("\\Images"), nullptr);
+    ASSERT_NE(Burner.FindDir("\\Thumbs"), nullptr);
+    EXPECT_EQ(Names(Burner.FindDir("\\Images")), std::vector<std::string>{});
+    std::ostringstream catalogue(std::ios::binary);
+    WriteAlbumCatalogue(catalogue, content.Albums);
+    EXPECT_EQ(ReadBytes(Temp.CataloguePath()), catalogue.str());
+    EXPECT_EQ(ReadBytes(Temp.CataloguePath()).substr(0, 4), std::string("\x01\x00\x00\x00", 4));
+}
+
+TEST_F(DiscContentTest, PhotosInLayoutOrderASharedPhotoOnceAndMissingFilesLeftOut) {
+    Albums.AddAlbum("Second", 1, {"c.jpg", "shared.jpg"});
+    Albums.AddAlbum("First", 0, {"b.jpg", "shared.jpg", "gone.jpg"}, {"gone.jpg"});
+    Build(Content(""));
+    const std::vector<std::string> expected{"b.jpg", "shared.jpg", "c.jpg"};
+    EXPECT_EQ(Names(Burner.FindDir("\\Images")), expected);
+    EXPECT_EQ(Names(Burner.FindDir("\\Thumbs")), expected);
+    EXPECT_EQ(Burner.FindDir("\\Thumbs")->FirstChild->SourcePath, Albums.Folders.ThumbDir + "b.jpg");
+}
+
+TEST_F(DiscContentTest, AMissingViewerIsLeftOutSilently) {
+    TDiscContent content = Content("");
+    content.ViewerPath = Scratch.Path() + "/nowhere/Diorama.exe";
+    Build(content);
+    EXPECT_EQ(Names(Burner.RootDir()), (std::vector<std::string>{"autorun.inf", "Albums.dat", "Images", "Thumbs"}));
+}
+
+TEST_F(DiscContentTest, EndOfJobDeletesTheTemporaryFilesAndEmptiesTheTree) {
+    Albums.AddAlbum("Holidays", 0, {"a.jpg"});
+    Build(Content("Title"));
+    const std::string folder = Temp.Folder();
+    ASSERT_TRUE(fs::exists(Temp.TitlePath()));
+    EndDiscJob(Burner, Temp);
+    EXPECT_FALSE(fs::exists(folder));
+    EXPECT_EQ(DirCount, 1);
+    EXPECT_EQ(FileCount, 0);
+}
+
+TEST_F(DiscContentTest, EveryJobHasItsOwnTemporaryFolder) {
+    TDiscTempFiles other;
+    ASSERT_TRUE(Temp.Create(Scratch.Path()));
+    ASSERT_TRUE(other.Create(Scratch.Path()));
+    EXPECT_NE(Temp.Folder(), other.Folder());
+    EXPECT_TRUE(Temp.Folder().starts_with(Scratch.Path() + "/fotolark-disc-"));
+    EXPECT_EQ(FileNamePart(Temp.CataloguePath()), "Albums.dat");
+    EXPECT_FALSE(TDiscTempFiles().Create(Scratch.Path() + "/missing"));
+}
+
+TEST_F(DiscContentTest, UnwritableTemporaryFolderIsReported) {
+    ASSERT_TRUE(Temp.Create(Scratch.Path()));
+    fs::create_directory(Temp.CataloguePath());  // a folder where the file should go
+    std::string error;
+    EXPECT_FALSE(BuildDiscContent(Burner, Content(""), Temp, error));
+    EXPECT_EQ(error, "Can't write the temporary file " + Temp.CataloguePath());
+    fs::remove(Temp.CataloguePath());
+}
+
+TEST(BurnerSettingsTest, AlbumDiscConfiguration) {
+    TMCDBurner burner;
+    burner.IdVolume = "x";
+    burner.SetCacheSize(8000000);
+    burner.WritePostGap = false;
+    ApplyBurnerSettings(burner);
+    EXPECT_EQ(burner.IdVolume, "Fotolark");
+    EXPECT_EQ(burner.IdApplication, "Fotolark");
+    EXPECT_EQ(burner.CacheSize(), 4194304);
+    EXPECT_TRUE(burner.WritePostGap);
+    EXPECT_TRUE(burner.JolietFileSystem);
+    EXPECT_TRUE(burner.FinalizeDisc);
+    EXPECT_FALSE(burner.TestWrite);
+    EXPECT_FALSE(burner.ReplaceFile);
+    EXPECT_EQ(burner.IdSystem, "");
+    EXPECT_EQ(AddingFileMessage("a.jpg"), "Adding a.jpg to CD layout");
+}
+
+} // namespace
