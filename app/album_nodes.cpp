@@ -5,6 +5,7 @@
 TAlbumNode::TAlbumNode(std::unique_ptr<TAlbum> album)
     : QTreeWidgetItem(ntAlbum), FAlbum(std::move(album)) {
     setText(0, ToDisplay(FAlbum->Title));
+    setFlags(flags() | Qt::ItemIsEditable);  // albums are renamed in place, photos are not
 }
 
 TPhotoNode::TPhotoNode(std::unique_ptr<TPhoto> photo)

@@ -289,12 +289,7 @@ void TMainForm::FormDestroy() {
     FAlbumTree->clear();  // nodes free their albums and photos
 }
 
-// ---- zoom, CD, help ----
-
-void TMainForm::ApplyZoomMode() {
-    // The image view's fit modes arrive with the image workspace; original size is 1:1.
-    FImgView->SetScale(1.0);
-}
+// ---- CD, help ----
 
 void TMainForm::CreateCD() {
     if (FAlbumsModified) SaveAlbums();

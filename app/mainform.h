@@ -2,25 +2,32 @@
 // and a status bar below. Its member functions are spread over mainform_*.cpp by concern.
 #pragma once
 
+#include "album_tree.h"
 #include "bitmap32.h"
 #include "prompts.h"
 
 #include <QIcon>
 #include <QMainWindow>
+#include <QMouseEvent>
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
 class QActionGroup;
 class QLabel;
 class QMenu;
+class QMouseEvent;
 class QSpinBox;
 class QSplitter;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
+class TAlbum;
 class TAlbumNode;
+class TPhoto;
+class TPhotoNode;
 class TImgView32;
 class TPJRegWdwState;
 struct TToolbarState;
@@ -52,8 +59,11 @@ public:
     bool FModified = false;
     bool FAlbumsModified = false;
     bool FPanning = false;
+    QPoint FPanLast;
     bool FCropDragging = false;
     std::string FHelpFile;
+    QTreeWidgetItem* FDragNode = nullptr;
+    QTreeWidgetItem* FDropNode = nullptr;
 
     // ---- controls ----
     QToolBar* FileBar = nullptr;
@@ -61,7 +71,7 @@ public:
     QToolBar* ModifyBar = nullptr;
     QWidget* AlbumPanel = nullptr;
     QLabel* Panel4 = nullptr;
-    QTreeWidget* FAlbumTree = nullptr;
+    TAlbumTree* FAlbumTree = nullptr;
     QWidget* Panel3 = nullptr;
     TImgView32* FThumbView = nullptr;
     QSplitter* Splitter1 = nullptr;
@@ -77,9 +87,61 @@ public:
     QAction *FilePrefs, *FileTools, *PositionTools, *ModifyTools, *FileExit;
     QAction *HelpContents, *HelpAbout;
     QMenu* ScanSourceItem = nullptr;
+    QMenu* FTreeMenu = nullptr;
+    QAction *TreeNewAlbum, *TreeEdit, *TreeDelete, *TreeShowImage;
+    QMenu* FPhotoMenu = nullptr;
+    QAction *PhotoMove, *PhotoCopy;
     QIcon FTreeImages[3];  // album closed, album open, photo
 
     TPrompts& Prompts() { return *FPrompts; }
+
+    // ---- album tree (mainform_tree.cpp) ----
+    void FAlbumTreeClick();
+    void FAlbumTreeMouseUp(QTreeWidgetItem* node, QPoint globalAt);
+    void FTreeMenuPopup();
+    void TreeEditClick();
+    void FAlbumTreeEdited(QTreeWidgetItem* node);
+    void A_NewAlbumExecute();
+    void ShowPhoto();
+    uint32_t AlbumByteSize() const;
+    bool FAlbumTreeDragOver(bool fromTree, QTreeWidgetItem* target);
+    void FAlbumTreeDragDrop(bool fromTree, QTreeWidgetItem* target, QPoint globalAt);
+    QTreeWidgetItem* SelectedNode() const;
+    void SelectNode(QTreeWidgetItem* node);
+
+    // ---- current image (mainform_image.cpp) ----
+    void LoadImageFile(const std::string& fileName, bool show);
+    void ApplyZoomMode();
+    void ShowOriginalSize();
+    void FitToWidth();
+    void FitToHeight();
+    void tbDiscardClick();
+    void FImgViewMouseDown(QMouseEvent* event);
+    void FImgViewMouseMove(QMouseEvent* event);
+    void FImgViewMouseUp(QMouseEvent* event);
+
+    // ---- edits (mainform_edit.cpp) ----
+    void RotateImage(int tag);
+    void RotateQuarter(bool right);
+    void FlipHorizontal();
+    void FlipVertical();
+    void udRotateClick(int position);
+    void PreviewFineRotation(float angle);
+    void ApplyFineRotation();
+    void tbCropClick(bool down);
+    void ApplyCropping();
+    void ChangeBrightness();
+
+    // ---- adding, removing and moving photos (mainform_add.cpp, mainform_remove.cpp) ----
+    void CommitImage(bool refresh);
+    void AddPhotoToAlbum();
+    bool ChooseAlbumAndAdd(QPoint at);
+    QStringList AlbumNames() const;
+    TPhotoNode* FindPhotoByFile(const std::string& path) const;
+    int CheckDupImage(const std::string& path, TPhotoNode*& node);
+    std::pair<int32_t, int32_t> MakeThumbnailFile(const std::string& fileName);
+    void TreeDeleteClick();
+    void PhotoMoveClick(int tag);
     QString StatusText(int panel) const;
 
 protected:
@@ -96,6 +158,7 @@ private:
     void CreateToolBars();
     void CreatePanels();
     void CreateStatusBar();
+    void CreatePopupMenus();
 
     // start-up and exit (mainform.cpp)
     void FormCreate();
@@ -110,8 +173,19 @@ private:
     void CreateCD();
     void HelpContentsClick();
     void HelpAboutClick();
-    void ApplyZoomMode();
     void ClearAlbumTree();
+    void ShowWorkBitmap();
+    void FinishEdit();
+    void CropMouseDown(QMouseEvent* event);
+    void CropMouseMove(QMouseEvent* event);
+    void StartImageDrag();
+    void LoadThumbnail(const TPhoto& photo);
+    void UpdateNodePictures(QTreeWidgetItem* current, QTreeWidgetItem* previous);
+    QTreeWidgetItem* LastNode() const;
+    std::vector<std::string> AlbumFilesInTree() const;
+    TAlbumNode* AddAlbumNode(std::unique_ptr<TAlbum> album);
+    void MoveNodeBefore(QTreeWidgetItem* node, QTreeWidgetItem* before);
+    std::string PlaceImageFile();
     TAlbumNode* AlbumNodeAt(int index) const;
 
     std::unique_ptr<TPrompts> FPrompts;

@@ -1,6 +1,7 @@
 // Construction of the main window's controls, actions, menus and tool bars.
 #include "mainform.h"
 
+#include "album_tree.h"
 #include "hints.h"
 #include "image_view.h"
 
@@ -83,6 +84,17 @@ void TMainForm::CreateActions() {
     tbCrop->setCheckable(true);
 
     connect(A_SaveAlbums, &QAction::triggered, this, &TMainForm::SaveAlbums);
+    connect(A_NewAlbum, &QAction::triggered, this, &TMainForm::A_NewAlbumExecute);
+    connect(A_Discard, &QAction::triggered, this, &TMainForm::tbDiscardClick);
+    connect(A_FlipH, &QAction::triggered, this, &TMainForm::FlipHorizontal);
+    connect(A_FlipV, &QAction::triggered, this, &TMainForm::FlipVertical);
+    connect(A_RotateL, &QAction::triggered, this, [this] { RotateImage(0); });
+    connect(A_RotateR, &QAction::triggered, this, [this] { RotateImage(1); });
+    connect(A_ApplyRotation, &QAction::triggered, this, &TMainForm::ApplyFineRotation);
+    connect(A_ApplyCrop, &QAction::triggered, this, &TMainForm::ApplyCropping);
+    connect(A_Brightness, &QAction::triggered, this, &TMainForm::ChangeBrightness);
+    connect(A_SaveImage, &QAction::triggered, this, [this] { CommitImage(true); });
+    connect(tbCrop, &QAction::triggered, this, &TMainForm::tbCropClick);
     connect(A_CreateCD, &QAction::triggered, this, &TMainForm::CreateCD);
 }
 
@@ -147,8 +159,40 @@ void TMainForm::CreateMenus() {
     connect(HelpContents, &QAction::triggered, this, &TMainForm::HelpContentsClick);
     help->addSeparator();
     HelpAbout = help->addAction("About Fotolark...");
+    CreatePopupMenus();
     HelpAbout->setObjectName("HelpAbout");
     connect(HelpAbout, &QAction::triggered, this, &TMainForm::HelpAboutClick);
+}
+
+void TMainForm::CreatePopupMenus() {
+    auto item = [](QMenu* menu, const char* name, const QString& caption, const QString& hint) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        SetHint(action, hint);
+        return action;
+    };
+    FTreeMenu = new QMenu(this);
+    FTreeMenu->setObjectName("FTreeMenu");
+    TreeNewAlbum = A_NewAlbum;
+    FTreeMenu->addAction(A_NewAlbum);
+    FTreeMenu->addSeparator();
+    TreeEdit = item(FTreeMenu, "TreeEdit", "Change Photo Properties...", "Modify photo|Change photo's caption or notes");
+    TreeDelete = item(FTreeMenu, "TreeDelete", "&Remove", "Delete album or slide/Delete the selected album/slide");
+    FTreeMenu->addSeparator();
+    TreeShowImage = item(FTreeMenu, "TreeShowImage", "&Show Full Image", "Display Image|Show full-size image");
+    connect(TreeEdit, &QAction::triggered, this, &TMainForm::TreeEditClick);
+    connect(TreeDelete, &QAction::triggered, this, &TMainForm::TreeDeleteClick);
+    connect(TreeShowImage, &QAction::triggered, this, &TMainForm::ShowPhoto);
+    connect(FTreeMenu, &QMenu::aboutToShow, this, &TMainForm::FTreeMenuPopup);
+
+    FPhotoMenu = new QMenu(this);
+    FPhotoMenu->setObjectName("FPhotoMenu");
+    PhotoMove = item(FPhotoMenu, "PhotoMove", "Move Here", "Move Image|Move the image to this album");
+    PhotoMove->setData(1);
+    PhotoCopy = item(FPhotoMenu, "PhotoCopy", "Copy Here", "Copy Image|Copy image to this album");
+    PhotoCopy->setData(0);
+    for (QAction* action : {PhotoMove, PhotoCopy})
+        connect(action, &QAction::triggered, this, [this, action] { PhotoMoveClick(action->data().toInt()); });
 }
 
 void TMainForm::CreateToolBars() {
@@ -194,6 +238,7 @@ void TMainForm::CreateToolBars() {
     udRotate->setSingleStep(1);
     udRotate->setValue(0);
     SetHint(udRotate, "Rotate Image|Rotate by one degree");
+    connect(udRotate, &QSpinBox::valueChanged, this, &TMainForm::udRotateClick);
     ModifyBar->addWidget(udRotate);
     ModifyBar->addAction(A_ApplyRotation);
     ModifyBar->addSeparator();
@@ -219,9 +264,8 @@ void TMainForm::CreatePanels() {
     Panel4->setFrameShape(QFrame::StyledPanel);
     albumLayout->addWidget(Panel4);
 
-    FAlbumTree = new QTreeWidget;
+    FAlbumTree = new TAlbumTree;
     FAlbumTree->setObjectName("FAlbumTree");
-    FAlbumTree->setHeaderHidden(true);
     SetHint(FAlbumTree, "Albums and photos|List of albums and photos");
     albumLayout->addWidget(FAlbumTree, 1);
 
@@ -239,6 +283,18 @@ void TMainForm::CreatePanels() {
     FImgView = new TImgView32;
     FImgView->setObjectName("FImgView");
     SetHint(FImgView, "Ctrl-click to move image");
+    connect(FImgView, &TImgView32::MouseDown, this, &TMainForm::FImgViewMouseDown);
+    connect(FImgView, &TImgView32::MouseMove, this, &TMainForm::FImgViewMouseMove);
+    connect(FImgView, &TImgView32::MouseUp, this, &TMainForm::FImgViewMouseUp);
+    connect(FThumbView, &TImgView32::DoubleClicked, this, &TMainForm::ShowPhoto);
+
+    FAlbumTree->AcceptDrop = [this](bool fromTree, QTreeWidgetItem* target) { return FAlbumTreeDragOver(fromTree, target); };
+    FAlbumTree->Dropped = [this](bool fromTree, QTreeWidgetItem* target, QPoint at) { FAlbumTreeDragDrop(fromTree, target, at); };
+    FAlbumTree->RightClicked = [this](QTreeWidgetItem* node, QPoint at) { FAlbumTreeMouseUp(node, at); };
+    connect(FAlbumTree, &QTreeWidget::itemClicked, this, &TMainForm::FAlbumTreeClick);
+    connect(FAlbumTree, &QTreeWidget::itemDoubleClicked, this, &TMainForm::TreeEditClick);
+    connect(FAlbumTree, &QTreeWidget::itemChanged, this, &TMainForm::FAlbumTreeEdited);
+    connect(FAlbumTree, &QTreeWidget::currentItemChanged, this, &TMainForm::UpdateNodePictures);
 
     Splitter1 = new QSplitter(Qt::Horizontal);
     Splitter1->setObjectName("Splitter1");

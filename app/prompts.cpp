@@ -22,3 +22,19 @@ void TDialogPrompts::ShowInformation(QWidget* parent, const QString& caption, co
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent);
     box.exec();
 }
+
+bool TDialogPrompts::PhotoProperties(QWidget*, TPhoto&, const TBitmap32&) {
+    return false;
+}
+
+bool TDialogPrompts::ModifyImage(QWidget*, const TBitmap32&, TToneTable&) {
+    return false;
+}
+
+bool TDialogPrompts::ChooseAlbum(QWidget*, const QStringList&, QPoint, QString&) {
+    return false;
+}
+
+int TDialogPrompts::ImageAlreadyUsed(QWidget*, const TPhoto&, const QString&, const std::string&) {
+    return mrNo;
+}

@@ -2,9 +2,17 @@
 // tests can answer them from a script. TDialogPrompts shows the real dialogs.
 #pragma once
 
+#include "tone.h"
+
+#include <QPoint>
 #include <QString>
+#include <QStringList>
+
+#include <string>
 
 class QWidget;
+class TBitmap32;
+class TPhoto;
 
 // Results of AskUser, as the message dialog reports them.
 enum TModalResult { mrYes = 6, mrNo = 7, mrCancel = 2 };
@@ -21,6 +29,16 @@ public:
     virtual void ShowError(QWidget* parent, const QString& text) = 0;
     // An information box without question.
     virtual void ShowInformation(QWidget* parent, const QString& caption, const QString& text) = 0;
+    // "Photo Properties" for `photo` with `preview`; true when the user accepted (the photo
+    // then holds the new caption and notes).
+    virtual bool PhotoProperties(QWidget* parent, TPhoto& photo, const TBitmap32& preview) = 0;
+    // "Modify Image" over `source`; true when the user applied a tone table.
+    virtual bool ModifyImage(QWidget* parent, const TBitmap32& source, TToneTable& table) = 0;
+    // "Add Photo to Album" near the screen point `at`; true on OK with the chosen name.
+    virtual bool ChooseAlbum(QWidget* parent, const QStringList& names, QPoint at, QString& chosen) = 0;
+    // "Image Already Used" for the photo of album `albumLabel`: mrYes duplicates, mrNo drops.
+    virtual int ImageAlreadyUsed(QWidget* parent, const TPhoto& photo, const QString& albumLabel,
+                                 const std::string& imageDir) = 0;
 };
 
 class TDialogPrompts : public TPrompts {
@@ -29,4 +47,9 @@ public:
                 TAskButtons buttons) override;
     void ShowError(QWidget* parent, const QString& text) override;
     void ShowInformation(QWidget* parent, const QString& caption, const QString& text) override;
+    bool PhotoProperties(QWidget* parent, TPhoto& photo, const TBitmap32& preview) override;
+    bool ModifyImage(QWidget* parent, const TBitmap32& source, TToneTable& table) override;
+    bool ChooseAlbum(QWidget* parent, const QStringList& names, QPoint at, QString& chosen) override;
+    int ImageAlreadyUsed(QWidget* parent, const TPhoto& photo, const QString& albumLabel,
+                         const std::string& imageDir) override;
 };

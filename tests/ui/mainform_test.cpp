@@ -131,11 +131,7 @@ TEST_P(ExitQuestions, FollowTheAnswers) {
     WriteAlbum("a.alb", "Album", 0);
     TMainForm& window = Open();
     fs::remove(Folders.AlbumDir + "a.alb");
-    if (c.image) {
-        QImage image(4, 4, QImage::Format_ARGB32);
-        image.fill(Qt::red);
-        window.FImgView->SetImage(image);
-    }
+    if (c.image) ShowImage(window, 4, 4);
     window.FImageSource = c.source;
     window.FModified = c.modified;
     window.FAlbumsModified = c.albumsModified;
@@ -163,8 +159,7 @@ INSTANTIATE_TEST_SUITE_P(MainForm, ExitQuestions, ::testing::Values(
 TEST_F(MainFormTest, ExitWritesPanelZoomAndToolBarsAndTheyComeBack) {
     {
         TMainForm& window = Open();
-        window.FImgView->SetImage(QImage(8, 8, QImage::Format_ARGB32));
-        window.UpdateActions();
+        ShowImage(window, 8, 8);
         window.A_FitHeight->trigger();
         window.PositionTools->trigger();  // hides the sizing tool bar
         EXPECT_TRUE(window.PositionBar->isHidden());

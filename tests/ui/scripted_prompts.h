@@ -1,7 +1,11 @@
 // Answers the window's questions from a script and remembers what was asked.
 #pragma once
 
+#include "album_records.h"
 #include "prompts.h"
+
+#include <array>
+#include <string>
 
 #include <deque>
 #include <QStringList>
@@ -22,4 +26,41 @@ public:
     }
     void ShowError(QWidget*, const QString& text) override { Errors << text; }
     void ShowInformation(QWidget*, const QString& caption, const QString&) override { Informations << caption; }
+
+    // Photo Properties: the next caption to type, or Cancel when none is scripted.
+    std::deque<std::string> Captions;
+    bool PhotoProperties(QWidget*, TPhoto& photo, const TBitmap32&) override {
+        Asked << "Photo Properties";
+        if (Captions.empty()) return false;
+        photo.Caption = Captions.front();
+        Captions.pop_front();
+        return true;
+    }
+    // Add Photo to Album: the album names offered and the next name to choose (none cancels).
+    QStringList Offered;
+    std::deque<QString> Albums;
+    bool ChooseAlbum(QWidget*, const QStringList& names, QPoint, QString& chosen) override {
+        Asked << "Add Photo to Album";
+        Offered = names;
+        if (Albums.empty()) return false;
+        chosen = Albums.front();
+        Albums.pop_front();
+        return true;
+    }
+    int ImageAlreadyUsed(QWidget*, const TPhoto&, const QString&, const std::string&) override {
+        Asked << "Image Already Used";
+        if (Answers.empty()) return mrNo;
+        const int answer = Answers.front();
+        Answers.pop_front();
+        return answer;
+    }
+    // Modify Image: applies the scripted slider positions, or cancels when none are given.
+    std::deque<std::array<int, 3>> Tones;  // brightness, contrast, gamma
+    bool ModifyImage(QWidget*, const TBitmap32&, TToneTable& table) override {
+        Asked << "Modify Image";
+        if (Tones.empty()) return false;
+        BuildToneTable(Tones.front()[0], Tones.front()[1], Tones.front()[2], table);
+        Tones.pop_front();
+        return true;
+    }
 };

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "album_records.h"
+#include "image_view.h"
 #include "mainform.h"
 #include "prefs.h"
 #include "scripted_prompts.h"
@@ -52,6 +53,16 @@ protected:
             album.AddPhoto(photo);
         }
         ASSERT_TRUE(album.SaveToFile(Folders.AlbumDir + file));
+    }
+
+    // Makes a `width` x `height` picture the current image, each pixel numbered by its place.
+    static void ShowImage(TMainForm& window, int width, int height) {
+        window.FWorkBitmap.SetSize(width, height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) window.FWorkBitmap.SetPixel(x, y, Color32(x, y, 7));
+        window.FImgView->Bitmap() = window.FWorkBitmap;
+        window.FImgView->Changed();
+        window.UpdateActions();
     }
 
     std::filesystem::path Base;

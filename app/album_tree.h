@@ -1,0 +1,31 @@
+// The album tree control: a two-level tree whose drag and drop and right-click the main
+// window decides. It only reports what happens.
+#pragma once
+
+#include <QTreeWidget>
+
+#include <functional>
+
+class TAlbumTree : public QTreeWidget {
+    Q_OBJECT
+public:
+    explicit TAlbumTree(QWidget* parent = nullptr);
+
+    // Whether a drag may drop at `at` (viewport coordinates); `fromTree` tells a node dragged
+    // within the tree from the current image dragged from the view.
+    std::function<bool(bool fromTree, QTreeWidgetItem* target)> AcceptDrop;
+    std::function<void(bool fromTree, QTreeWidgetItem* target, QPoint globalAt)> Dropped;
+    std::function<void(QTreeWidgetItem* target, QPoint globalAt)> RightClicked;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool FromTree(const QDropEvent* event) const;
+    bool Accepts(const QDropEvent* event);
+};
+
+extern const char* const kImageDragFormat;

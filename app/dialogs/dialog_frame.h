@@ -1,0 +1,23 @@
+// What every dialog of the program shares: a fixed frame without title-bar buttons, and the
+// help button `sbHelp` that, like F1, opens the contents page of the help file.
+#pragma once
+
+#include <QSize>
+#include <QString>
+
+class QDialog;
+class QFrame;
+class QToolButton;
+
+enum class TDialogFrame { Fixed, ToolWindow };
+
+// A dialog of exactly `size` that the user cannot resize, with a caption and no title-bar
+// buttons (Esc and the dialog's own buttons close it).
+void SetDialogFrame(QDialog* dialog, QSize size, TDialogFrame frame = TDialogFrame::Fixed);
+
+// The help button `sbHelp` of `dialog`; it and F1 inside the dialog open the contents page
+// of `helpFile` (the running program's help file when empty). The caller places the button.
+QToolButton* MakeHelpButton(QDialog* dialog, const QString& helpFile);
+
+// A sunken frame named `name` that groups controls.
+QFrame* MakeBevel(const char* name);

@@ -1,0 +1,179 @@
+// Adding the current image to an album: placing its file, the thumbnail, the photo node.
+#include "mainform.h"
+
+#include "album_nodes.h"
+#include "file_names.h"
+#include "image_view.h"
+#include "jpeg_io.h"
+#include "prefs.h"
+#include "thumbnailer.h"
+
+#include <QApplication>
+#include <QLabel>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class TBusyCursor {
+public:
+    TBusyCursor() {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+std::string UpperAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+int ReadQuality() {
+    return TPrefs().Quality;
+}
+
+} // namespace
+
+QStringList TMainForm::AlbumNames() const {
+    QStringList names;
+    for (int i = 0; i < FAlbumTree->topLevelItemCount(); ++i) names << FAlbumTree->topLevelItem(i)->text(0);
+    return names;
+}
+
+TPhotoNode* TMainForm::FindPhotoByFile(const std::string& path) const {
+    const std::string key = UpperAscii(FileNamePart(path));
+    for (int i = 0; i < FAlbumTree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* album = FAlbumTree->topLevelItem(i);
+        for (int j = 0; j < album->childCount(); ++j)
+            if (TPhotoNode* photo = AsPhotoNode(album->child(j)))
+                if (UpperAscii(FileNamePart(photo->Photo().FileName)) == key) return photo;
+    }
+    return nullptr;
+}
+
+int TMainForm::CheckDupImage(const std::string& path, TPhotoNode*& node) {
+    node = FindPhotoByFile(path);
+    if (!node) return -1;
+    return FPrompts->ImageAlreadyUsed(this, node->Photo(), node->parent()->text(0), FImageDir);
+}
+
+// Writes the thumbnail of the working copy beside the photo's image and returns the sizes of
+// the image file and of the thumbnail.
+std::pair<int32_t, int32_t> TMainForm::MakeThumbnailFile(const std::string& fileName) {
+    std::error_code error;
+    const auto imageSize = fs::file_size(FImageDir + fileName, error);
+    if (error) throw std::runtime_error("Cannot open " + FImageDir + fileName + ": " + error.message());
+    const auto thumbSize = WriteThumbnailFile(FWorkBitmap, FThumbDir + fileName);
+    FImgView->Bitmap().Delete();
+    FImgView->Changed();
+    return {static_cast<int32_t>(imageSize), static_cast<int32_t>(thumbSize)};
+}
+
+// Puts the current image's file into the image folder and returns its file name there.
+std::string TMainForm::PlaceImageFile() {
+    if (FImageSource == isNew) {
+        FImageFile = NextImageName(FImageDir);
+        WriteJpegFile(FWorkBitmap, FImageFile, ReadQuality());
+        return FileNamePart(FImageFile);
+    }
+    const std::string source = FImageFile;
+    if (FolderPart(source) == FImageDir) {
+        if (FModified) WriteJpegFile(FWorkBitmap, source, ReadQuality());
+        return FileNamePart(source);
+    }
+    std::string destination = FImageDir + FileNamePart(source);
+    if (fs::exists(destination)) destination = NextImageName(FImageDir);
+    if (FModified) {
+        FImageFile = destination;
+        WriteJpegFile(FWorkBitmap, destination, ReadQuality());
+    } else {
+        std::error_code ignored;  // a failed copy is not reported; the name still stands
+        fs::copy_file(source, destination, fs::copy_options::skip_existing, ignored);
+    }
+    return FileNamePart(destination);
+}
+
+void TMainForm::AddPhotoToAlbum() {
+    auto photo = std::make_unique<TPhoto>();
+    if (!FPrompts->PhotoProperties(this, *photo, FWorkBitmap)) return;
+    TBusyCursor busy;
+    try {
+        photo->FileName = PlaceImageFile();
+        FImageSource = isNew;
+        FImageFile.clear();
+        FModified = false;
+        QTreeWidgetItem* target = SelectedNode() ? SelectedNode() : LastNode();
+        TAlbumNode* album = AsAlbumNode(target) ? AsAlbumNode(target) : AsAlbumNode(target->parent());
+        const auto [imageSize, thumbSize] = MakeThumbnailFile(photo->FileName);
+        photo->ImageSize = imageSize;
+        photo->ThumbSize = thumbSize;
+        auto* node = new TPhotoNode(std::move(photo));
+        node->setIcon(0, FTreeImages[tiPhoto]);
+        album->addChild(node);
+        FImgView->Bitmap().Delete();
+        FImgView->Changed();
+        FWorkBitmap.Delete();
+        SelectNode(node);
+        FAlbumsModified = true;
+        FAlbumTreeClick();
+    } catch (const std::exception& error) {
+        FPrompts->ShowError(this, QString::fromStdString(error.what()));
+    }
+    UpdateActions();
+}
+
+void TMainForm::CommitImage(bool refresh) {
+    TBusyCursor busy;
+    if (FImageSource != isAlbumPhoto) {
+        if (ChooseAlbumAndAdd(QPoint(-1, -1))) {
+            FModified = false;
+            if (refresh) FAlbumTreeClick();
+        }
+        UpdateActions();
+        return;
+    }
+    TPhotoNode* shown = AsPhotoNode(SelectedNode());
+    try {
+        WriteJpegFile(FWorkBitmap, FImageDir + FImageFile, ReadQuality());
+        const auto [imageSize, thumbSize] = MakeThumbnailFile(FileNamePart(FImageFile));
+        if (shown) {
+            shown->Photo().ImageSize = imageSize;
+            shown->Photo().ThumbSize = thumbSize;
+        }
+        FAlbumsModified = true;
+        FModified = false;
+        if (refresh) FAlbumTreeClick();
+    } catch (const std::exception& error) {
+        FPrompts->ShowError(this, QString::fromStdString(error.what()));
+    }
+    UpdateActions();
+}
+
+bool TMainForm::ChooseAlbumAndAdd(QPoint at) {
+    const QStringList names = AlbumNames();
+    if (names.isEmpty()) {
+        FPrompts->ShowInformation(this, QApplication::applicationDisplayName(),
+                                  "You must create a new album before adding a photo.");
+        return false;
+    }
+    // (-1, -1) centres the choice on the image view.
+    if (at.x() < 0 || at.y() < 0) at = FImgView->mapToGlobal(FImgView->rect().center());
+    QString chosen;
+    if (!FPrompts->ChooseAlbum(this, names, at, chosen)) return false;
+    for (int i = 0; i < FAlbumTree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* album = FAlbumTree->topLevelItem(i);
+        if (album->text(0).compare(chosen, Qt::CaseInsensitive) == 0) {
+            SelectNode(album);
+            AddPhotoToAlbum();
+            break;
+        }
+    }
+    return true;
+}
+
+void TMainForm::TreeDeleteClick() {}
+void TMainForm::PhotoMoveClick(int) {}

@@ -1,0 +1,127 @@
+// Edits of the current image: quarter turns, flips, fine rotation, cropping and tone.
+#include "mainform.h"
+
+#include "geometry.h"
+#include "image_view.h"
+#include "tone.h"
+
+#include <QMouseEvent>
+#include <QSpinBox>
+
+
+// Every edit but the fine-rotation preview reads the working copy, shows its result and
+// keeps that as the new working copy.
+void TMainForm::FinishEdit() {
+    FImgView->Changed();
+    FWorkBitmap = FImgView->Bitmap();
+    FModified = true;
+    UpdateActions();
+}
+
+void TMainForm::RotateImage(int tag) {
+    RotateQuarter(tag != 0);
+    ApplyZoomMode();
+}
+
+void TMainForm::RotateQuarter(bool right) {
+    RotateBitmapQuarter(FWorkBitmap, FImgView->Bitmap(), right);
+    FinishEdit();
+}
+
+void TMainForm::FlipHorizontal() {
+    FlipBitmapHorizontal(FWorkBitmap, FImgView->Bitmap());
+    FinishEdit();
+}
+
+void TMainForm::FlipVertical() {
+    FlipBitmapVertical(FWorkBitmap, FImgView->Bitmap());
+    FinishEdit();
+}
+
+// Position p of the up-down previews a turn of p hundredths of a degree clockwise.
+void TMainForm::udRotateClick(int position) {
+    if (FImgView->HasImage()) PreviewFineRotation(-static_cast<float>(position) / 100.0f);
+    UpdateActions();
+}
+
+void TMainForm::PreviewFineRotation(float angle) {
+    if (FWorkBitmap.Empty()) return;
+    RotateBitmapFine(FWorkBitmap, FImgView->Bitmap(), angle);
+    FImgView->Changed();
+}
+
+void TMainForm::ApplyFineRotation() {
+    FWorkBitmap = FImgView->Bitmap();
+    FModified = true;
+    const QSignalBlocker quiet(udRotate);  // going back to 0 is no new preview
+    udRotate->setValue(0);
+    ApplyZoomMode();
+    UpdateActions();
+}
+
+// ---- cropping ----
+
+void TMainForm::tbCropClick(bool down) {
+    TRubberbandLayer& layer = FImgView->CropLayer();
+    if (down) {
+        layer.SetLocation(layer.Left, layer.Top, layer.Left + 1, layer.Top + 1);
+        FImgView->viewport()->setCursor(Qt::CrossCursor);
+    } else {
+        layer.Visible = false;
+        FCropDragging = false;
+        FImgView->viewport()->unsetCursor();
+    }
+    FImgView->Changed();
+    UpdateActions();
+}
+
+void TMainForm::CropMouseDown(QMouseEvent* event) {
+    TRubberbandLayer& layer = FImgView->CropLayer();
+    const QPoint at = FImgView->ControlToBitmap(event->position().toPoint());
+    layer.Visible = true;
+    const bool onSelection = at.x() >= layer.Left - 1 && at.x() <= layer.Right &&
+                             at.y() >= layer.Top - 1 && at.y() <= layer.Bottom;
+    if (!onSelection) {
+        layer.EndDrag();
+        layer.SetLocation(at.x(), at.y(), at.x(), at.y());
+        FCropDragging = true;
+    }
+    FImgView->Changed();
+}
+
+void TMainForm::CropMouseMove(QMouseEvent* event) {
+    if (!FCropDragging || !(event->buttons() & Qt::LeftButton)) return;
+    TRubberbandLayer& layer = FImgView->CropLayer();
+    const QPoint at = FImgView->ControlToBitmap(event->position().toPoint());
+    layer.SetLocation(layer.Left, layer.Top, at.x(), at.y());
+    FImgView->Changed();
+}
+
+void TMainForm::ApplyCropping() {
+    if (FWorkBitmap.Empty()) return;
+    const TRubberbandLayer& layer = FImgView->CropLayer();
+    // Corners are ordered and rounded (ties to even), limited to the picture and kept at
+    // least one pixel apart, so the working copy never becomes empty.
+    const TPixelRect rect = CropSelectionRect(layer.Left, layer.Top, layer.Right, layer.Bottom,
+                                              FWorkBitmap.Width(), FWorkBitmap.Height());
+    CropBitmap(FWorkBitmap, FImgView->Bitmap(), rect);
+    FImgView->viewport()->unsetCursor();
+    FImgView->CropLayer().Visible = false;
+    {
+        const QSignalBlocker quiet(tbCrop);
+        tbCrop->setChecked(false);
+    }
+    FCropDragging = false;
+    FinishEdit();
+    ApplyZoomMode();
+}
+
+// ---- tone ----
+
+void TMainForm::ChangeBrightness() {
+    if (FWorkBitmap.Empty()) return;
+    TToneTable table;
+    if (!FPrompts->ModifyImage(this, FWorkBitmap, table)) return;
+    ApplyToneTable(FImgView->Bitmap(), FWorkBitmap, table);
+    FinishEdit();
+}

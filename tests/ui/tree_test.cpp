@@ -1,0 +1,167 @@
+// The album tree: selection, sizes, renaming, new albums, the context menu and dragging.
+#include "ui_fixture.h"
+
+#include "album_nodes.h"
+
+#include <QLabel>
+#include <QMenu>
+
+namespace {
+
+std::vector<std::string> Labels(const TMainForm& window) {
+    std::vector<std::string> labels;
+    for (int i = 0; i < window.FAlbumTree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* album = window.FAlbumTree->topLevelItem(i);
+        labels.push_back(album->text(0).toStdString());
+        for (int j = 0; j < album->childCount(); ++j) labels.push_back("  " + album->child(j)->text(0).toStdString());
+    }
+    return labels;
+}
+
+} // namespace
+
+class TreeTest : public MainFormTest {
+protected:
+    TMainForm& OpenWithAlbums() {
+        WriteAlbum("a.alb", "Trip", 0, {"Beach", "Dunes", "Harbour"});
+        WriteAlbum("b.alb", "Home", 1, {"Garden"});
+        TMainForm& window = Open();
+        SetSizes(window, 0, {{1048000, 576}, {1048000, 577}, {0, 0}});
+        return window;
+    }
+    static void SetSizes(TMainForm& window, int album, std::vector<std::pair<int, int>> sizes) {
+        QTreeWidgetItem* node = window.FAlbumTree->topLevelItem(album);
+        for (size_t i = 0; i < sizes.size(); ++i) {
+            TPhoto& photo = AsPhotoNode(node->child(static_cast<int>(i)))->Photo();
+            photo.ImageSize = sizes[i].first;
+            photo.ThumbSize = sizes[i].second;
+        }
+    }
+    static QTreeWidgetItem* Node(TMainForm& window, int album, int photo = -1) {
+        QTreeWidgetItem* node = window.FAlbumTree->topLevelItem(album);
+        return photo < 0 ? node : node->child(photo);
+    }
+    static void Click(TMainForm& window, QTreeWidgetItem* node) {
+        window.SelectNode(node);
+        window.FAlbumTreeClick();
+    }
+};
+
+TEST_F(TreeTest, ClickingAPhotoShowsItsFileNameAndSize) {
+    TMainForm& window = OpenWithAlbums();
+    Click(window, Node(window, 0, 0));
+    EXPECT_EQ(window.StatusText(1), "1024KB");
+    EXPECT_EQ(window.StatusText(2), "Beach.jpg");
+    EXPECT_EQ(window.FImageSource, isAlbumPhoto);
+    Click(window, Node(window, 0, 1));
+    EXPECT_EQ(window.StatusText(1), "1MB");
+    Click(window, Node(window, 0));
+    EXPECT_EQ(window.StatusText(1), "2MB") << "the album's total of 2097153 bytes";
+    EXPECT_TRUE(Prompts->Asked.isEmpty());
+}
+
+TEST_F(TreeTest, ClickingAfterOpeningAnUnchangedFileAsksAndNoDiscards) {
+    TMainForm& window = OpenWithAlbums();
+    ShowImage(window, 4, 4);
+    window.FImageSource = isFile;
+    window.FImageFile = "/somewhere/outside.jpg";
+    Prompts->Answers = {mrNo};
+    Click(window, Node(window, 1));
+    EXPECT_EQ(Prompts->Asked, QStringList{"Image Changed"});
+    EXPECT_FALSE(window.FImgView->HasImage());
+    EXPECT_TRUE(window.FWorkBitmap.Empty());
+    EXPECT_EQ(window.FImageFile, "");
+    EXPECT_FALSE(window.A_Discard->isEnabled());
+}
+
+TEST_F(TreeTest, RenamingAnAlbumInPlaceMarksTheAlbumsModified) {
+    TMainForm& window = OpenWithAlbums();
+    Node(window, 1)->setText(0, "Home and garden");  // what confirming the in-place edit does
+    EXPECT_TRUE(window.FAlbumsModified);
+    EXPECT_EQ(AsAlbumNode(Node(window, 1))->Album().Title, "Home and garden");
+    EXPECT_FALSE(Node(window, 0, 0)->flags() & Qt::ItemIsEditable) << "photos are not renamed in place";
+    Prompts->Answers = {mrCancel};
+    EXPECT_FALSE(window.close());
+    EXPECT_EQ(Prompts->Asked, QStringList{"Albums Modified"});
+}
+
+TEST_F(TreeTest, ANewAlbumKeepsItsTitleThroughSaveAndReload) {
+    TMainForm& window = OpenWithAlbums();
+    window.A_NewAlbum->trigger();
+    ASSERT_EQ(window.FAlbumTree->topLevelItemCount(), 3);
+    EXPECT_EQ(Node(window, 2)->text(0), "New Album");
+    EXPECT_EQ(window.SelectedNode(), Node(window, 2));
+    EXPECT_TRUE(window.FAlbumsModified);
+    EXPECT_EQ(FindAlbums(Folders.AlbumDir).size(), 2u) << "nothing written before saving";
+    window.SaveAlbums();
+    window.LoadAlbums();
+    EXPECT_EQ(Node(window, 2)->text(0), "New Album");
+    EXPECT_EQ(AsAlbumNode(Node(window, 2))->Album().Position, 2);
+}
+
+TEST_F(TreeTest, DraggingAPhotoWithinItsAlbumReordersWithoutAMenu) {
+    TMainForm& window = OpenWithAlbums();
+    window.SelectNode(Node(window, 0, 2));
+    window.FAlbumTreeDragDrop(true, Node(window, 0, 0), QPoint(10, 10));
+    EXPECT_EQ(Labels(window), (std::vector<std::string>{"Trip", "  Harbour", "  Beach", "  Dunes", "Home", "  Garden"}));
+    EXPECT_FALSE(window.FPhotoMenu->isVisible());
+    EXPECT_TRUE(window.FAlbumsModified);
+}
+
+TEST_F(TreeTest, DraggingAPhotoOntoAnotherAlbumOffersMoveOrCopy) {
+    TMainForm& window = OpenWithAlbums();
+    window.SelectNode(Node(window, 0, 1));
+    window.FAlbumTreeDragDrop(true, Node(window, 1, 0), QPoint(10, 10));
+    EXPECT_TRUE(window.FPhotoMenu->isVisible());
+    EXPECT_EQ(window.FDragNode, Node(window, 0, 1));
+    EXPECT_EQ(window.FDropNode, Node(window, 1, 0));
+    window.FPhotoMenu->hide();
+}
+
+TEST_F(TreeTest, DraggingAnAlbumOntoAPhotoPlacesItBeforeThatAlbum) {
+    TMainForm& window = OpenWithAlbums();
+    window.SelectNode(Node(window, 1));
+    window.FAlbumTreeDragDrop(true, Node(window, 0, 2), QPoint(10, 10));
+    EXPECT_EQ(Labels(window), (std::vector<std::string>{"Home", "  Garden", "Trip", "  Beach", "  Dunes", "  Harbour"}));
+}
+
+TEST_F(TreeTest, ImageDragAcceptanceFollowsWhereTheImageCameFrom) {
+    TMainForm& window = OpenWithAlbums();
+    window.SelectNode(Node(window, 0, 1));
+    window.FImageSource = isAlbumPhoto;
+    EXPECT_FALSE(window.FAlbumTreeDragOver(false, Node(window, 0)));
+    EXPECT_FALSE(window.FAlbumTreeDragOver(false, Node(window, 0, 2)));
+    EXPECT_TRUE(window.FAlbumTreeDragOver(false, Node(window, 1, 0)));
+    window.FImageSource = isFile;
+    EXPECT_TRUE(window.FAlbumTreeDragOver(false, nullptr));
+    EXPECT_TRUE(window.FAlbumTreeDragOver(true, Node(window, 0)));
+}
+
+TEST_F(TreeTest, RightClickOnEmptySpaceClearsTheSelectionAndDisablesNodeItems) {
+    TMainForm& window = OpenWithAlbums();
+    window.SelectNode(Node(window, 0, 0));
+    window.FAlbumTreeMouseUp(nullptr, QPoint(5, 5));
+    EXPECT_EQ(window.SelectedNode(), nullptr);
+    EXPECT_FALSE(window.TreeEdit->isEnabled());
+    EXPECT_FALSE(window.TreeDelete->isEnabled());
+    EXPECT_FALSE(window.TreeShowImage->isEnabled());
+    window.FTreeMenu->hide();
+
+    window.FAlbumTreeMouseUp(Node(window, 0, 1), QPoint(5, 5));
+    EXPECT_TRUE(window.TreeEdit->isEnabled());
+    EXPECT_TRUE(window.TreeShowImage->isEnabled());
+    window.FTreeMenu->hide();
+}
+
+TEST_F(TreeTest, PhotoPropertiesRelabelTheNodeOnOkOnly) {
+    TMainForm& window = OpenWithAlbums();
+    ShowImage(window, 2, 2);  // the preview is the current image
+    window.SelectNode(Node(window, 0, 0));
+    window.TreeEditClick();  // cancelled
+    EXPECT_EQ(Node(window, 0, 0)->text(0), "Beach");
+    EXPECT_FALSE(window.FAlbumsModified);
+    Prompts->Captions = {"Sunset"};
+    window.TreeEditClick();
+    EXPECT_EQ(Node(window, 0, 0)->text(0), "Sunset");
+    EXPECT_TRUE(window.FAlbumsModified);
+}
