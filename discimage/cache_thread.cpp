@@ -250,13 +250,17 @@ int32_t TCacheThread::TakeBlock(char* buffer) {
         if (FStopRequested) return 0;
         SleepMs(1);
     }
-    std::lock_guard<std::mutex> lock(FLock);
-    if (FBlockList.empty()) return FProducerDone ? 0 : -1;
-    ConsumerBusy = true;
-    const TBlock block = std::move(FBlockList.front());
-    FBlockList.pop_front();
+    TBlock block;
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        if (FBlockList.empty()) return FProducerDone ? 0 : -1;
+        ConsumerBusy = true;
+        block = std::move(FBlockList.front());
+        FBlockList.pop_front();
+        FRemaining -= static_cast<int64_t>(block.size());
+        ConsumerBusy = false;
+    }
+    // The block is ours once it has left the list: copy it without holding up the producer.
     std::memcpy(buffer, block.data(), block.size());
-    FRemaining -= static_cast<int64_t>(block.size());
-    ConsumerBusy = false;
     return static_cast<int32_t>(block.size());
 }
