@@ -186,6 +186,8 @@ private:
     TAlbumNode* AddAlbumNode(std::unique_ptr<TAlbum> album);
     void MoveNodeBefore(QTreeWidgetItem* node, QTreeWidgetItem* before);
     std::string PlaceImageFile();
+    void RemovePhotoNode(TPhotoNode* node);
+    void RemoveAlbumNode(TAlbumNode* node);
     TAlbumNode* AlbumNodeAt(int index) const;
 
     std::unique_ptr<TPrompts> FPrompts;

@@ -174,6 +174,3 @@ bool TMainForm::ChooseAlbumAndAdd(QPoint at) {
     }
     return true;
 }
-
-void TMainForm::TreeDeleteClick() {}
-void TMainForm::PhotoMoveClick(int) {}

@@ -38,3 +38,11 @@ bool TDialogPrompts::ChooseAlbum(QWidget*, const QStringList&, QPoint, QString&)
 int TDialogPrompts::ImageAlreadyUsed(QWidget*, const TPhoto&, const QString&, const std::string&) {
     return mrNo;
 }
+
+bool TDialogPrompts::RemovePhoto(QWidget*, const TPhoto&, const std::string&, const std::string&, bool&) {
+    return false;
+}
+
+bool TDialogPrompts::RemoveAlbum(QWidget*, const QString&, bool&) {
+    return false;
+}

@@ -39,6 +39,11 @@ public:
     // "Image Already Used" for the photo of album `albumLabel`: mrYes duplicates, mrNo drops.
     virtual int ImageAlreadyUsed(QWidget* parent, const TPhoto& photo, const QString& albumLabel,
                                  const std::string& imageDir) = 0;
+    // "Remove Photo from Album" / "Remove Album": true on "&Remove", with the state of the box
+    // that asks to erase the image files as well.
+    virtual bool RemovePhoto(QWidget* parent, const TPhoto& photo, const std::string& thumbDir,
+                             const std::string& imageDir, bool& eraseFiles) = 0;
+    virtual bool RemoveAlbum(QWidget* parent, const QString& title, bool& eraseFiles) = 0;
 };
 
 class TDialogPrompts : public TPrompts {
@@ -52,4 +57,7 @@ public:
     bool ChooseAlbum(QWidget* parent, const QStringList& names, QPoint at, QString& chosen) override;
     int ImageAlreadyUsed(QWidget* parent, const TPhoto& photo, const QString& albumLabel,
                          const std::string& imageDir) override;
+    bool RemovePhoto(QWidget* parent, const TPhoto& photo, const std::string& thumbDir,
+                     const std::string& imageDir, bool& eraseFiles) override;
+    bool RemoveAlbum(QWidget* parent, const QString& title, bool& eraseFiles) override;
 };

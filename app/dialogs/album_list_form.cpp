@@ -5,12 +5,10 @@
 #include "hints.h"
 
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -34,30 +32,16 @@ TAlbumListForm::TAlbumListForm(QWidget* parent, const std::vector<std::string>& 
     lblAlbumName->setTextFormat(Qt::PlainText);
     SetHint(lblAlbumName, "Selected album");
 
-    btnOk = new QPushButton("&Ok");
-    btnOk->setObjectName("btnOk");
+    btnOk = MakeCloseButton(this, "btnOk", "&Ok", "Add photo to selected album", Accepted);
     btnOk->setDefault(true);
     btnOk->setEnabled(!names.empty());
-    SetHint(btnOk, "Add photo to selected album");
-    connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
-
-    btnCancel = new QPushButton("&Cancel");
-    btnCancel->setObjectName("btnCancel");
-    SetHint(btnCancel, "Close without adding photo to album");
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-
+    btnCancel = MakeCloseButton(this, "btnCancel", "&Cancel", "Close without adding photo to album", Rejected);
     sbHelp = MakeHelpButton(this, helpFile);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(sbHelp);
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lbAlbums, 1);
     layout->addWidget(lblAlbumName);
-    layout->addLayout(buttons);
+    layout->addLayout(MakeButtonRow(sbHelp, {btnOk, btnCancel}));
 
     if (!names.empty()) lbAlbums->setCurrentRow(0);
     lbAlbums->setFocus();

@@ -9,7 +9,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 TDelAlbumForm::TDelAlbumForm(QWidget* parent, const std::string& albumTitle, const QString& helpFile)
@@ -22,6 +21,7 @@ TDelAlbumForm::TDelAlbumForm(QWidget* parent, const std::string& albumTitle, con
 
     Label1 = new QLabel("Are you certain you want to remove this album?");
     Label1->setAlignment(Qt::AlignCenter);
+    Label1->setWordWrap(true);
 
     lblAlbum = new QLabel(ToDisplay(albumTitle));
     lblAlbum->setObjectName("lblAlbum");
@@ -42,28 +42,15 @@ TDelAlbumForm::TDelAlbumForm(QWidget* parent, const std::string& albumTitle, con
     question->addWidget(Label3);
     question->addWidget(cxDeleteFile);
 
-    btnYes = new QPushButton("&Remove");
-    btnYes->setObjectName("btnYes");
+    btnYes = MakeCloseButton(this, "btnYes", "&Remove", "Remove the album", Accepted);
     btnYes->setDefault(true);
-    SetHint(btnYes, "Remove the album");
-    connect(btnYes, &QPushButton::clicked, this, &QDialog::accept);
-
-    Button2 = new QPushButton("&Cancel");
-    Button2->setObjectName("Button2");
-    SetHint(Button2, "Close without removing the album");
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+    Button2 = MakeCloseButton(this, "Button2", "&Cancel", "Close without removing the album", Rejected);
 
     sbHelp = MakeHelpButton(this, helpFile);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(sbHelp);
-    buttons->addStretch();
-    buttons->addWidget(btnYes);
-    buttons->addWidget(Button2);
-
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Bevel1, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(MakeButtonRow(sbHelp, {btnYes, Button2}));
     btnYes->setFocus();
 }
 

@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -47,6 +46,7 @@ TDelPhotoForm::TDelPhotoForm(QWidget* parent, const TPhoto& photo, const std::st
     Bevel2 = MakeBevel("Bevel2");
     Label1 = new QLabel("Are you certain you want to remove this photo?");
     Label1->setAlignment(Qt::AlignCenter);
+    Label1->setWordWrap(true);
 
     lblCaption = new QLabel(ToDisplay(photo.Caption));
     lblCaption->setObjectName("lblCaption");
@@ -71,16 +71,9 @@ TDelPhotoForm::TDelPhotoForm(QWidget* parent, const TPhoto& photo, const std::st
     questionLayout->addWidget(memFileName, 1);
     questionLayout->addWidget(cxDeleteFile);
 
-    btnYes = new QPushButton("&Remove");
-    btnYes->setObjectName("btnYes");
+    btnYes = MakeCloseButton(this, "btnYes", "&Remove", "Remove the photo from the album", Accepted);
     btnYes->setDefault(true);
-    SetHint(btnYes, "Remove the photo from the album");
-    connect(btnYes, &QPushButton::clicked, this, &QDialog::accept);
-
-    Button2 = new QPushButton("&Cancel");
-    Button2->setObjectName("Button2");
-    SetHint(Button2, "Close without removing the photo");
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+    Button2 = MakeCloseButton(this, "Button2", "&Cancel", "Close without removing the photo", Rejected);
 
     sbHelp = MakeHelpButton(this, helpFile);
 
@@ -88,15 +81,9 @@ TDelPhotoForm::TDelPhotoForm(QWidget* parent, const TPhoto& photo, const std::st
     panels->addWidget(Bevel1);
     panels->addWidget(Bevel2, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(sbHelp);
-    buttons->addStretch();
-    buttons->addWidget(btnYes);
-    buttons->addWidget(Button2);
-
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(panels, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(MakeButtonRow(sbHelp, {btnYes, Button2}));
     btnYes->setFocus();
 }
 

@@ -5,6 +5,8 @@
 
 #include <QDialog>
 #include <QFrame>
+#include <QHBoxLayout>
+#include <QPushButton>
 #include <QToolButton>
 
 void SetDialogFrame(QDialog* dialog, QSize size, TDialogFrame frame) {
@@ -31,4 +33,20 @@ QFrame* MakeBevel(const char* name) {
     bevel->setObjectName(name);
     bevel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     return bevel;
+}
+
+QPushButton* MakeCloseButton(QDialog* dialog, const char* name, const QString& text, const QString& hint, int result) {
+    auto* button = new QPushButton(text);
+    button->setObjectName(name);
+    SetHint(button, hint);
+    QObject::connect(button, &QPushButton::clicked, dialog, [dialog, result] { dialog->done(result); });
+    return button;
+}
+
+QHBoxLayout* MakeButtonRow(QToolButton* help, std::initializer_list<QPushButton*> buttons) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(help);
+    row->addStretch();
+    for (QPushButton* button : buttons) row->addWidget(button);
+    return row;
 }

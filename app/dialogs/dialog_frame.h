@@ -5,8 +5,12 @@
 #include <QSize>
 #include <QString>
 
+#include <initializer_list>
+
 class QDialog;
 class QFrame;
+class QHBoxLayout;
+class QPushButton;
 class QToolButton;
 
 enum class TDialogFrame { Fixed, ToolWindow };
@@ -21,3 +25,10 @@ QToolButton* MakeHelpButton(QDialog* dialog, const QString& helpFile);
 
 // A sunken frame named `name` that groups controls.
 QFrame* MakeBevel(const char* name);
+
+// A push button named `name` with `text` and the two-part `hint`, which closes `dialog` with
+// `result` (QDialog::Accepted, QDialog::Rejected or a modal result of its own).
+QPushButton* MakeCloseButton(QDialog* dialog, const char* name, const QString& text, const QString& hint, int result);
+
+// The row at the foot of a dialog: the help button at the left, the other buttons at the right.
+QHBoxLayout* MakeButtonRow(QToolButton* help, std::initializer_list<QPushButton*> buttons);

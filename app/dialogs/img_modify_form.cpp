@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -71,30 +70,16 @@ TImgModifyForm::TImgModifyForm(QWidget* parent, const TBitmap32& source, const Q
         connect(slider, &QSlider::valueChanged, this, &TImgModifyForm::TrackBarChange);
     }
 
-    btnApply = new QPushButton("&Apply Changes");
-    btnApply->setObjectName("btnApply");
+    btnApply = MakeCloseButton(this, "btnApply", "&Apply Changes", "Keep the changes you made", Accepted);
     btnApply->setDefault(true);
-    SetHint(btnApply, "Keep the changes you made");
-    connect(btnApply, &QPushButton::clicked, this, &QDialog::accept);
-
-    btnCancel = new QPushButton("&Cancel");
-    btnCancel->setObjectName("btnCancel");
-    SetHint(btnCancel, "Do not save changes");
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);  // Esc rejects too
-
+    btnCancel = MakeCloseButton(this, "btnCancel", "&Cancel", "Do not save changes", Rejected);  // Esc too
     sbHelp = MakeHelpButton(this, helpFile);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(sbHelp);
-    buttons->addStretch();
-    buttons->addWidget(btnApply);
-    buttons->addWidget(btnCancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Bevel1);
     layout->addWidget(Bevel2);
     layout->addStretch();
-    layout->addLayout(buttons);
+    layout->addLayout(MakeButtonRow(sbHelp, {btnApply, btnCancel}));
 }
 
 void TImgModifyForm::TrackBarChange() {

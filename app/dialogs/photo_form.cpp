@@ -11,8 +11,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QToolButton>
-#include <QVBoxLayout>
 
 TPhotoForm::TPhotoForm(QWidget* parent, const TBitmap32& preview, TPhoto& photo, const QString& helpFile)
     : QDialog(parent), FPhoto(photo) {
@@ -38,24 +36,11 @@ TPhotoForm::TPhotoForm(QWidget* parent, const TBitmap32& preview, TPhoto& photo,
     FImage->setObjectName("FImage");
     FImage->SetBitmap(preview);
 
-    btnOk = new QPushButton("&Ok");
-    btnOk->setObjectName("btnOk");
+    btnOk = MakeCloseButton(this, "btnOk", "&Ok", "Accept the photo information", Accepted);
     btnOk->setDefault(true);
-    SetHint(btnOk, "Accept the photo information");
-    connect(btnOk, &QPushButton::clicked, this, &TPhotoForm::btnOkClick);
-
-    btnCancel = new QPushButton("&Cancel");
-    btnCancel->setObjectName("btnCancel");
-    SetHint(btnCancel, "Close without saving photo information");
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-
+    connect(this, &QDialog::accepted, this, &TPhotoForm::btnOkClick);
+    btnCancel = MakeCloseButton(this, "btnCancel", "&Cancel", "Close without saving photo information", Rejected);
     sbHelp = MakeHelpButton(this, helpFile);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(sbHelp);
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(Label1, 0, 0);
@@ -63,7 +48,7 @@ TPhotoForm::TPhotoForm(QWidget* parent, const TBitmap32& preview, TPhoto& photo,
     layout->addWidget(Label2, 2, 0);
     layout->addWidget(memPhoto, 3, 0);
     layout->addWidget(FImage, 0, 1, 4, 1, Qt::AlignTop);
-    layout->addLayout(buttons, 4, 0, 1, 2);
+    layout->addLayout(MakeButtonRow(sbHelp, {btnOk, btnCancel}), 4, 0, 1, 2);
     layout->setRowStretch(3, 1);
     edCaption->setFocus();
 }
@@ -71,7 +56,6 @@ TPhotoForm::TPhotoForm(QWidget* parent, const TBitmap32& preview, TPhoto& photo,
 void TPhotoForm::btnOkClick() {
     FPhoto.Caption = EditedText(edCaption->text(), FPhoto.Caption);
     FPhoto.SetNotes(TextToNotes(memPhoto->toPlainText(), FPhoto.Notes()));
-    accept();
 }
 
 bool TPhotoForm::Execute(QWidget* parent, TPhoto& photo, const TBitmap32& preview, const QString& helpFile) {

@@ -33,7 +33,7 @@ public:
     QToolButton* sbHelp;
 
 private:
-    void btnOkClick();
+    void btnOkClick();  // on OK: the photo takes caption and notes
 
     TPhoto& FPhoto;
 };

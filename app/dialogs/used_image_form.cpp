@@ -8,13 +8,11 @@
 #include "jpeg_io.h"
 #include "prompts.h"
 
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 TUsedImageForm::TUsedImageForm(QWidget* parent, const TPhoto& photo, const std::string& albumTitle,
@@ -60,17 +58,9 @@ TUsedImageForm::TUsedImageForm(QWidget* parent, const TPhoto& photo, const std::
 
     Label5 = new QLabel("Do you want to duplicate this image and add it to an album?");
 
-    btnYes = new QPushButton("&Yes");
-    btnYes->setObjectName("btnYes");
+    btnYes = MakeCloseButton(this, "btnYes", "&Yes", "Make a copy of the photo for another album", mrYes);
     btnYes->setDefault(true);
-    SetHint(btnYes, "Make a copy of the photo for another album");
-    connect(btnYes, &QPushButton::clicked, this, [this] { done(mrYes); });
-
-    btnNo = new QPushButton("&No");
-    btnNo->setObjectName("btnNo");
-    SetHint(btnNo, "Close without duplicating the photo");
-    connect(btnNo, &QPushButton::clicked, this, [this] { done(mrNo); });
-
+    btnNo = MakeCloseButton(this, "btnNo", "&No", "Close without duplicating the photo", mrNo);
     sbHelp = MakeHelpButton(this, helpFile);
 
     auto* album = new QHBoxLayout;
@@ -87,18 +77,12 @@ TUsedImageForm::TUsedImageForm(QWidget* parent, const TPhoto& photo, const std::
     photoRow->addWidget(FImage, 0, Qt::AlignTop);
     photoRow->addLayout(details, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(sbHelp);
-    buttons->addStretch();
-    buttons->addWidget(btnYes);
-    buttons->addWidget(btnNo);
-
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(album);
     layout->addWidget(lblFileName);
     layout->addLayout(photoRow, 1);
     layout->addWidget(Label5);
-    layout->addLayout(buttons);
+    layout->addLayout(MakeButtonRow(sbHelp, {btnYes, btnNo}));
     btnYes->setFocus();
 }
 

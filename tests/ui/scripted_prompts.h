@@ -19,10 +19,7 @@ public:
 
     int AskUser(QWidget*, const QString& caption, const QString&, TAskButtons) override {
         Asked << caption;
-        if (Answers.empty()) return mrCancel;
-        const int answer = Answers.front();
-        Answers.pop_front();
-        return answer;
+        return NextAnswer();
     }
     void ShowError(QWidget*, const QString& text) override { Errors << text; }
     void ShowInformation(QWidget*, const QString& caption, const QString&) override { Informations << caption; }
@@ -49,7 +46,23 @@ public:
     }
     int ImageAlreadyUsed(QWidget*, const TPhoto&, const QString&, const std::string&) override {
         Asked << "Image Already Used";
-        if (Answers.empty()) return mrNo;
+        return NextAnswer() == mrYes ? mrYes : mrNo;
+    }
+    // Remove Photo / Remove Album: answered from Answers (mrYes removes), erasing the files
+    // when EraseFiles is set.
+    bool EraseFiles = false;
+    bool RemovePhoto(QWidget*, const TPhoto&, const std::string&, const std::string&, bool& erase) override {
+        Asked << "Remove Photo from Album";
+        erase = EraseFiles;
+        return NextAnswer() == mrYes;
+    }
+    bool RemoveAlbum(QWidget*, const QString&, bool& erase) override {
+        Asked << "Remove Album";
+        erase = EraseFiles;
+        return NextAnswer() == mrYes;
+    }
+    int NextAnswer() {
+        if (Answers.empty()) return mrCancel;
         const int answer = Answers.front();
         Answers.pop_front();
         return answer;
