@@ -69,10 +69,15 @@ void Paint(HWND view) {
         Gdiplus::Graphics graphics(dc);
         DrawFitted(graphics, *page.Picture, picture);
     } else if (!page.Problem.empty()) {
-        RECT box = picture;
+        // Several lines cannot be centred vertically by DrawText itself: measure them first.
         SetTextColor(dc, RGB(255, 160, 160));
         SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-        DrawTextW(dc, page.Problem.c_str(), -1, &box, DT_CENTER | DT_VCENTER | DT_WORDBREAK);
+        RECT box = picture;
+        DrawTextW(dc, page.Problem.c_str(), -1, &box, DT_CENTER | DT_WORDBREAK | DT_CALCRECT);
+        const int height = box.bottom - box.top;
+        box = picture;
+        box.top += (picture.bottom - picture.top - height) / 2;
+        DrawTextW(dc, page.Problem.c_str(), -1, &box, DT_CENTER | DT_WORDBREAK);
     }
     if (const TPhoto* photo = page.Album ? page.Album->Project.PhotoAt(page.Index) : nullptr) {
         RECT box = caption;
