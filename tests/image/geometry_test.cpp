@@ -108,10 +108,20 @@ TBitmap32 ReferenceFineRotation(const TBitmap32& source, float angle)
     const double id = -f[1][0] / det, ie = f[0][0] / det, iff = (f[1][0] * f[0][2] - f[0][0] * f[1][2]) / det;
     const auto fixed = [](double v) { return (long long)std::nearbyint(v * 4096); };
 
+    // The bounding box of the turned rectangle (0, 0, W, H), edges included.
+    double minX = 1e9, minY = 1e9, maxX = -1e9, maxY = -1e9;
+    for (const double cx : {0.0, w})
+        for (const double cy : {0.0, h}) {
+            const double x = f[0][0] * cx + f[0][1] * cy + f[0][2], y = f[1][0] * cx + f[1][1] * cy + f[1][2];
+            minX = std::min(minX, x), maxX = std::max(maxX, x), minY = std::min(minY, y), maxY = std::max(maxY, y);
+        }
+
     TBitmap32 view(source.Width(), source.Height());
     view.Clear(0xFF000000u);
     for (int y = 0; y < view.Height(); ++y)
         for (int x = 0; x < view.Width(); ++x) {
+            if (x < std::floor(minX) || x > std::floor(maxX) || y < std::floor(minY) || y > std::floor(maxY))
+                continue;
             const long long sx = (x * fixed(ia) + y * fixed(ib) + fixed(ic) + 2047) >> 12;
             const long long sy = (x * fixed(id) + y * fixed(ie) + fixed(iff) + 2047) >> 12;
             if (sx >= 0 && sx < source.Width() && sy >= 0 && sy < source.Height())
@@ -125,7 +135,8 @@ TEST(FineRotation, MatchesThePlainVersionPixelForPixel)
     const struct {
         int width, height;
         float angle;
-    } cases[] = {{101, 57, 7.5f}, {57, 101, -18.0f}, {33, 33, 0.01f}, {640, 481, 3.33f}, {2, 9, 18.0f}, {1, 1, -1.0f}};
+    } cases[] = {{101, 57, 7.5f},  {57, 101, -18.0f}, {33, 33, 0.01f}, {640, 481, 3.33f}, {2, 9, 18.0f},
+                   {1, 1, -1.0f},   {45, 31, 90.0f},   {31, 45, 135.0f}, {40, 40, -45.0f},  {9, 14, 180.0f}};
     for (const auto& c : cases) {
         const TBitmap32 source = NoisePicture(c.width, c.height, 5);
         TBitmap32 view;
