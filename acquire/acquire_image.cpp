@@ -97,7 +97,7 @@ std::optional<TBitmap32> TAcquireImage::AcquireBitmap() {
     if (!FLibrary.Loaded() || !FDevice) return std::nullopt;
     TScanOutcome outcome;
     if (SHOWhideUI && UserInterface) {
-        outcome = UserInterface->Run(FLibrary.Api(), FDevice);
+        outcome = UserInterface->Run(FLibrary.Api(), FDevice, FSelectedSource);
     } else {
         const TSaneOptions options(FLibrary.Api(), FDevice);
         const std::atomic<bool> never{false};

@@ -17,7 +17,7 @@
 class TScanUserInterface {
 public:
     virtual ~TScanUserInterface() = default;
-    virtual TScanOutcome Run(const TSaneApi& api, SANE_Handle device) = 0;
+    virtual TScanOutcome Run(const TSaneApi& api, SANE_Handle device, const std::string& sourceName) = 0;
 };
 
 // Stages reported through OnTwainError.

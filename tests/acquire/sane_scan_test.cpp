@@ -162,13 +162,11 @@ TEST(SanePage, CancelStopsARunningScan) {
     ASSERT_EQ(api.open("test:0", &device), SANE_STATUS_GOOD);
     {
         TSaneOptions options(api, device);
-        // A slow page arriving in small pieces.
+        // A page that takes seconds to arrive.
         options.SetText(SANE_NAME_SCAN_MODE, "Color");
         options.SetNumber(SANE_NAME_SCAN_RESOLUTION, 300);
-        options.SetBool("read-limit", true);
-        options.SetNumber("read-limit-size", 100);
         options.SetBool("read-delay", true);
-        options.SetNumber("read-delay-duration", 2000);
+        options.SetNumber("read-delay-duration", 200000);
     }
     std::atomic<bool> cancelled{false};
     TScanProgress progress;

@@ -5,7 +5,7 @@
 
 #include <sstream>
 
-TScanOutcome TScriptedScan::Run(const TSaneApi& api, SANE_Handle device) {
+TScanOutcome TScriptedScan::Run(const TSaneApi& api, SANE_Handle device, const std::string&) {
     TSaneOptions options(api, device);
     if (FSetOptions) FSetOptions(options);
     const std::atomic<bool> never{false};

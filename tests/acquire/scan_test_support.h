@@ -14,7 +14,7 @@
 class TScriptedScan : public TScanUserInterface {
 public:
     explicit TScriptedScan(std::function<void(TSaneOptions&)> setOptions) : FSetOptions(std::move(setOptions)) {}
-    TScanOutcome Run(const TSaneApi& api, SANE_Handle device) override;
+    TScanOutcome Run(const TSaneApi& api, SANE_Handle device, const std::string& sourceName) override;
     TScanOutcome Outcome;  // of the last run
 
 private:
