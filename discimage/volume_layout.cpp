@@ -13,8 +13,6 @@ namespace {
 
 // Absolute sector numbers of the areas of one image.
 struct TAreas {
-    uint32_t Primary = 0;
-    uint32_t Joliet = 0;  // the supplementary descriptor
     uint32_t IsoPathL = 0, IsoPathM = 0, JolietPathL = 0, JolietPathM = 0;
     uint32_t IsoDirs = 0, JolietDirs = 0;
     uint32_t Files = 0;
@@ -148,6 +146,86 @@ uint32_t JolietPathTableSize() {
     return size;
 }
 
+// Areas in the order of the volume, from the descriptors at `start` + 16 to the end of
+// the file data; places every directory and file on the way.
+TAreas PlaceAreas(uint32_t start, bool joliet, uint32_t isoPathSize, uint32_t jolietPathSize) {
+    const auto isoPathSectors = static_cast<uint32_t>(SectorsFor(isoPathSize));
+    const auto jolietPathSectors = static_cast<uint32_t>(SectorsFor(jolietPathSize));
+    TAreas areas;
+    // After the system area: the primary descriptor twice, the Joliet one, the terminator.
+    areas.IsoPathL = start + 16 + (joliet ? 4 : 3);
+    areas.IsoPathM = areas.IsoPathL + isoPathSectors;
+    uint32_t next = areas.IsoPathM + isoPathSectors;
+    if (joliet) {
+        areas.JolietPathL = next;
+        areas.JolietPathM = areas.JolietPathL + jolietPathSectors;
+        next = areas.JolietPathM + jolietPathSectors;
+    }
+    areas.IsoDirs = next;
+    next += PlaceDirectories(false);
+    if (joliet) {
+        areas.JolietDirs = next;
+        next += PlaceDirectories(true);
+    }
+    areas.Files = next;
+    areas.End = areas.Files + PlaceFiles();
+    return areas;
+}
+
+TDescriptorFields IdentifierFields(const TMCDBurner& burner) {
+    TDescriptorFields fields;
+    fields.IdSystem = burner.IdSystem;
+    fields.IdVolume = burner.IdVolume;
+    fields.IdVolumeSet = burner.IdVolumeSet;
+    fields.IdPublisher = burner.IdPublisher;
+    fields.IdPreparer = burner.IdPreparer;
+    fields.IdApplication = burner.IdApplication;
+    fields.FileCopyright = burner.FileCopyright;
+    fields.FileAbstract = burner.FileAbstract;
+    fields.FileBibliographic = burner.FileBibliographic;
+    fields.DateCreation = burner.DateCreation;
+    fields.DateModification = burner.DateModification;
+    // The padding of a short image is recorded too; readers expect no data beyond the volume.
+    fields.VolumeSpaceSize = static_cast<uint32_t>(burner.ImageBlocks());
+    return fields;
+}
+
+// Every sector from the start of the image up to the first file sector.
+std::string HeaderSectors(const TAreas& areas, TDescriptorFields fields, bool joliet, uint32_t isoPathSize,
+                          uint32_t jolietPathSize) {
+    std::string header(16 * kSectorSize, '\0');
+    fields.PathTableSize = isoPathSize;
+    fields.PathTableL = areas.IsoPathL;
+    fields.PathTableM = areas.IsoPathM;
+    fields.RootExtent = areas.IsoDirs;
+    fields.RootLength = static_cast<uint32_t>(DirList[0]->IsoSize);
+    const std::string primary = PrimaryDescriptor(fields);
+    header += primary + primary;
+    if (joliet) {
+        fields.PathTableSize = jolietPathSize;
+        fields.PathTableL = areas.JolietPathL;
+        fields.PathTableM = areas.JolietPathM;
+        fields.RootExtent = areas.JolietDirs;
+        fields.RootLength = static_cast<uint32_t>(DirList[0]->JolietSize);
+        header += JolietDescriptor(fields);
+    }
+    header += TerminatorDescriptor();
+
+    const std::vector<TDEntry*> order(IsoPathOrder.begin(), IsoPathOrder.begin() + DirCount);
+    const int trees = joliet ? 2 : 1;
+    for (int tree = 0; tree < trees; ++tree) {
+        const uint32_t dirArea = tree == 1 ? areas.JolietDirs : areas.IsoDirs;
+        for (bool bigEndian : {false, true}) {
+            std::string table = PathTable(order, tree == 1, bigEndian, dirArea);
+            PadToSector(table);
+            header += table;
+        }
+    }
+    for (int tree = 0; tree < trees; ++tree)
+        for (const TDEntry* dir : UsedDirs()) header += DirectorySectors(dir, tree == 1, areas);
+    return header;
+}
+
 } // namespace
 
 bool TMCDBurner::PrepareImage(bool ToFile) {
@@ -171,80 +249,10 @@ void TMCDBurner::LayOutImage() {
     OrderPathTables();
     const uint32_t isoPathSize = IsoPathTableSize();
     const uint32_t jolietPathSize = JolietPathTableSize();
-    const auto isoPathSectors = static_cast<uint32_t>(SectorsFor(isoPathSize));
-    const auto jolietPathSectors = static_cast<uint32_t>(SectorsFor(jolietPathSize));
-
-    TAreas areas;
-    uint32_t next = StartSector + 16;
-    areas.Primary = next;
-    next += 2;  // the primary descriptor and its copy
-    if (JolietFileSystem) areas.Joliet = next++;
-    ++next;  // the terminator
-    areas.IsoPathL = next;
-    areas.IsoPathM = areas.IsoPathL + isoPathSectors;
-    next = areas.IsoPathM + isoPathSectors;
-    if (JolietFileSystem) {
-        areas.JolietPathL = next;
-        areas.JolietPathM = areas.JolietPathL + jolietPathSectors;
-        next = areas.JolietPathM + jolietPathSectors;
-    }
-    areas.IsoDirs = next;
-    next += PlaceDirectories(false);
-    if (JolietFileSystem) {
-        areas.JolietDirs = next;
-        next += PlaceDirectories(true);
-    }
-    areas.Files = next;
-    areas.End = areas.Files + PlaceFiles();
+    const TAreas areas = PlaceAreas(StartSector, JolietFileSystem, isoPathSize, jolietPathSize);
     FTrackSectors = areas.End - StartSector;
-
-    const std::vector<TDEntry*> order(IsoPathOrder.begin(), IsoPathOrder.begin() + DirCount);
-    TDescriptorFields fields;
-    fields.IdSystem = IdSystem;
-    fields.IdVolume = IdVolume;
-    fields.IdVolumeSet = IdVolumeSet;
-    fields.IdPublisher = IdPublisher;
-    fields.IdPreparer = IdPreparer;
-    fields.IdApplication = IdApplication;
-    fields.FileCopyright = FileCopyright;
-    fields.FileAbstract = FileAbstract;
-    fields.FileBibliographic = FileBibliographic;
-    fields.DateCreation = DateCreation;
-    fields.DateModification = DateModification;
-    // The padding of a short image is recorded too; readers expect no data beyond the volume.
-    fields.VolumeSpaceSize = static_cast<uint32_t>(ImageBlocks());
-
-    std::string header(16 * kSectorSize, '\0');
-    fields.PathTableSize = isoPathSize;
-    fields.PathTableL = areas.IsoPathL;
-    fields.PathTableM = areas.IsoPathM;
-    fields.RootExtent = areas.IsoDirs;
-    fields.RootLength = static_cast<uint32_t>(RootDir()->IsoSize);
-    const std::string primary = PrimaryDescriptor(fields);
-    header += primary + primary;
-    if (JolietFileSystem) {
-        fields.PathTableSize = jolietPathSize;
-        fields.PathTableL = areas.JolietPathL;
-        fields.PathTableM = areas.JolietPathM;
-        fields.RootExtent = areas.JolietDirs;
-        fields.RootLength = static_cast<uint32_t>(RootDir()->JolietSize);
-        header += JolietDescriptor(fields);
-    }
-    header += TerminatorDescriptor();
-
-    const int trees = JolietFileSystem ? 2 : 1;
-    for (int tree = 0; tree < trees; ++tree) {
-        const bool joliet = tree == 1;
-        const uint32_t dirArea = joliet ? areas.JolietDirs : areas.IsoDirs;
-        for (bool bigEndian : {false, true}) {
-            std::string table = PathTable(order, joliet, bigEndian, dirArea);
-            PadToSector(table);
-            header += table;
-        }
-    }
-    for (int tree = 0; tree < trees; ++tree)
-        for (const TDEntry* dir : UsedDirs()) header += DirectorySectors(dir, tree == 1, areas);
-
+    const std::string header =
+        HeaderSectors(areas, IdentifierFields(*this), JolietFileSystem, isoPathSize, jolietPathSize);
     assert(header.size() == static_cast<size_t>(areas.Files - StartSector) * kSectorSize);
     FHeaderStream += header;
 }

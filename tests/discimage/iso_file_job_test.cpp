@@ -76,28 +76,24 @@ TEST_F(IsoFileJobTest, AFolderThatDoesNotExistCannotTakeTheFile) {
     EXPECT_EQ(Finish().Error, "CAN'T CREATE FILE \"" + Iso + "\"");
 }
 
-TEST_F(IsoFileJobTest, ProducerFailureBeforeRecordingEndsTheJobOnTheCallingThread) {
-    const std::string gone = Scratch.Write("gone.jpg", "x");
-    Burner.InsertFile("\\", gone, false);
-    fs::remove(gone);
-    Start();
-    const TDone done = Finish();
-    EXPECT_EQ(done.Error, "CAN'T OPEN FILE \"" + gone + "\" OR FILE IS IN USES BY OTHER SOFTWARE");
-    EXPECT_EQ(done.Thread, std::this_thread::get_id());
-    EXPECT_FALSE(fs::exists(Iso));
-}
-
-TEST_F(IsoFileJobTest, ProducerFailureDuringRecordingEndsTheJobAndRemovesTheFile) {
-    Burner.SetCacheSize(2097152);
-    Burner.InsertFile("\\", Scratch.Write("big.bin", PatternBytes(40 * 63488, 1)), false);
-    const std::string gone = Scratch.Write("gone.jpg", "x");
-    Burner.InsertFile("\\", gone, false);
-    fs::remove(gone);
-    Start();
-    const TDone done = Finish();
-    EXPECT_EQ(done.Error, "CAN'T OPEN FILE \"" + gone + "\" OR FILE IS IN USES BY OTHER SOFTWARE");
-    EXPECT_NE(done.Thread, std::this_thread::get_id());
-    EXPECT_FALSE(fs::exists(Iso));
+// A source file deleted after it was added: before the cache is full the job ends on the
+// calling thread, once recording runs it ends on the recording thread; no image is left.
+TEST_F(IsoFileJobTest, ADeletedSourceFileEndsTheJob) {
+    for (const bool duringRecording : {false, true}) {
+        SCOPED_TRACE(duringRecording ? "during recording" : "before recording");
+        Burner.ClearTree();
+        Done = {};
+        Burner.SetCacheSize(2097152);
+        if (duringRecording) Burner.InsertFile("\\", Scratch.Write("big.bin", PatternBytes(40 * 63488, 1)), false);
+        const std::string gone = Scratch.Write("gone.jpg", "x");
+        Burner.InsertFile("\\", gone, false);
+        fs::remove(gone);
+        Start();
+        const TDone done = Finish();
+        EXPECT_EQ(done.Error, "CAN'T OPEN FILE \"" + gone + "\" OR FILE IS IN USES BY OTHER SOFTWARE");
+        EXPECT_EQ(done.Thread == std::this_thread::get_id(), !duringRecording);
+        EXPECT_FALSE(fs::exists(Iso));
+    }
 }
 
 TEST_F(IsoFileJobTest, AFullDiskEndsTheJobWithAWriteError) {
