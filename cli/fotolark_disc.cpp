@@ -10,7 +10,7 @@
 
 #include <unistd.h>
 
-#include <atomic>
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -77,18 +77,53 @@ void ShowProgress(const TMCDBurner& burner, const std::string& isoFile) {
     std::fflush(stderr);
 }
 
-int RunJob(const TDiscOptions& options) {
+// The disc the options ask for; the albums it names are kept in `albums`.
+bool ContentFor(const TDiscOptions& options, TAlbumList& albums, TDiscContent& content, std::string& error) {
     const std::string base = options.BaseDir.empty() ? BaseFolder(TPrefs().BaseDir) : WithTrailingSlash(options.BaseDir);
     const TStorageFolders folders = StorageFolders(base);
-    const TAlbumList albums = FindAlbums(folders.AlbumDir);
-    if (albums.empty()) return Fail("no albums in " + folders.AlbumDir);
-    TDiscContent content;
-    std::string error;
-    if (!SelectAlbums(albums, options.Albums, content.Albums, error)) return Fail(error + " in " + folders.AlbumDir);
+    albums = FindAlbums(folders.AlbumDir);
+    if (albums.empty()) {
+        error = "no albums in " + folders.AlbumDir;
+        return false;
+    }
+    if (!SelectAlbums(albums, options.Albums, content.Albums, error)) {
+        error += " in " + folders.AlbumDir;
+        return false;
+    }
     content.ImageDir = folders.ImageDir;
     content.ThumbDir = folders.ThumbDir;
     content.Title = options.Title;
     content.ViewerPath = options.Viewer.empty() ? DefaultViewerPath() : options.Viewer;
+    return true;
+}
+
+// Starts the image-file job and waits for its end, passing Ctrl-C on as an abort; the job's
+// error text.
+std::string WriteImageFile(TMCDBurner& burner, const std::string& isoFile) {
+    std::promise<std::string> done;
+    burner.OnWriteDone = [&done](TMCDBurner*, const std::string& error) { done.set_value(error); };
+    burner.WriteISOFile(isoFile);
+    std::future<std::string> result = done.get_future();
+    const bool progress = isatty(STDERR_FILENO) == 1;
+    while (result.wait_for(std::chrono::milliseconds(200)) != std::future_status::ready) {
+        if (StopSignal) burner.AbortWrite();
+        if (progress) ShowProgress(burner, isoFile);
+    }
+    if (progress) {
+        ShowProgress(burner, isoFile);
+        std::fputc('\n', stderr);
+    }
+    burner.WaitForJob();
+    return result.get();
+}
+
+int RunJob(const TDiscOptions& options) {
+    std::signal(SIGINT, OnStopSignal);
+    std::signal(SIGTERM, OnStopSignal);
+    TAlbumList albums;
+    TDiscContent content;
+    std::string error;
+    if (!ContentFor(options, albums, content, error)) return Fail(error);
     if (!fs::exists(content.ViewerPath))
         std::cerr << "fotolark-disc: warning: the album viewer " << content.ViewerPath
                   << " is missing; the disc will have none\n";
@@ -103,31 +138,13 @@ int RunJob(const TDiscOptions& options) {
     }
     TDiscTempFiles temp;
     if (!temp.Create()) return Fail("can't create a folder in " + TDiscTempFiles::SystemTempFolder());
-    if (!BuildDiscContent(burner, content, temp, error)) {
-        EndDiscJob(burner, temp);
-        return Fail(error);
+    if (BuildDiscContent(burner, content, temp, error)) {
+        burner.PrepareImage(true);
+        error = StopSignal ? "OPERATION ABORTED BY USER" : WriteImageFile(burner, options.IsoFile);
+        if (!error.empty()) error = "Error: " + error;
     }
-    burner.PrepareImage(true);
-
-    std::promise<std::string> done;
-    burner.OnWriteDone = [&done](TMCDBurner*, const std::string& jobError) { done.set_value(jobError); };
-    std::signal(SIGINT, OnStopSignal);
-    std::signal(SIGTERM, OnStopSignal);
-    burner.WriteISOFile(options.IsoFile);
-    std::future<std::string> result = done.get_future();
-    const bool progress = isatty(STDERR_FILENO) == 1;
-    while (result.wait_for(std::chrono::milliseconds(200)) != std::future_status::ready) {
-        if (StopSignal) burner.AbortWrite();
-        if (progress) ShowProgress(burner, options.IsoFile);
-    }
-    if (progress) {
-        ShowProgress(burner, options.IsoFile);
-        std::fputc('\n', stderr);
-    }
-    burner.WaitForJob();
     EndDiscJob(burner, temp);
-    const std::string jobError = result.get();
-    return jobError.empty() ? 0 : Fail("Error: " + jobError);
+    return error.empty() ? 0 : Fail(error);
 }
 
 } // namespace

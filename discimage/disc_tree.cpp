@@ -9,7 +9,6 @@
 
 #include <sys/stat.h>
 
-#include <string_view>
 #include <unordered_map>
 
 std::vector<TDEntry*> DirList;
@@ -74,7 +73,7 @@ TFEntry* FindChild(const TDEntry* dir, const std::string& longName) {
     return entry == children->second.end() ? nullptr : entry->second;
 }
 
-// An identifier of `bytes` bytes, plus ";1" for a file, must fit into one directory record.
+// Both identifiers, with ";1" for a file, must fit into a directory record of at most 255 bytes.
 bool FitsRecord(const std::string& shortName, const std::string& longName, bool isFile) {
     const size_t version = isFile ? 2 : 0;
     return shortName.size() + version <= kLongestIdentifier &&

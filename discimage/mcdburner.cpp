@@ -14,7 +14,7 @@ TMCDBurner::TMCDBurner(void* Owner) : TSCSIDevice(Owner) {
 TMCDBurner::~TMCDBurner() {
     if (Job().Component == this) {
         // A job still running reads this component: stop it and wait for its end.
-        if (Job().CacheThread) AbortWrite();
+        if (Job().Recorder.joinable()) AbortWrite();
         WaitForJob();
         Job().Component = nullptr;
     }
