@@ -29,18 +29,22 @@ TEST(QuarterTurn, FourByTwoMapping)
     EXPECT_EQ(right.Pixel(0, 0), source.Pixel(0, 1));  // top-left shows the source's bottom-left
 }
 
+// Odd sizes: a small one, and one large enough to be shared out over the
+// cores and to span several tiles of the fast loops.
+const std::pair<int, int> kOddSizes[] = {{131, 70}, {1101, 603}};
+
 TEST(QuarterTurn, EveryPixelLandsWhereTheRuleSays)
 {
-    // Odd sizes larger than one tile of the fast loop.
-    const TBitmap32 source = NoisePicture(131, 70, 2);
-    const int w = source.Width(), h = source.Height();
-    const TBitmap32 left = Turned(source, false);
-    const TBitmap32 right = Turned(source, true);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            ASSERT_EQ(left.Pixel(y, w - 1 - x), source.Pixel(x, y));
-            ASSERT_EQ(right.Pixel(h - 1 - y, x), source.Pixel(x, y));
-        }
+    for (const auto& [w, h] : kOddSizes) {
+        const TBitmap32 source = NoisePicture(w, h, 2);
+        const TBitmap32 left = Turned(source, false);
+        const TBitmap32 right = Turned(source, true);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                ASSERT_EQ(left.Pixel(y, w - 1 - x), source.Pixel(x, y));
+                ASSERT_EQ(right.Pixel(h - 1 - y, x), source.Pixel(x, y));
+            }
+    }
 }
 
 TEST(QuarterTurn, FourTurnsGiveTheStartBack)
@@ -56,20 +60,22 @@ TEST(QuarterTurn, FourTurnsGiveTheStartBack)
 
 TEST(Flips, MirrorRowsOrColumns)
 {
-    const TBitmap32 source = NoisePicture(5, 3, 4);
-    TBitmap32 horizontal, vertical, half, transposed;
-    FlipBitmapHorizontal(source, horizontal);
-    FlipBitmapVertical(source, vertical);
-    RotateBitmapHalf(source, half);
-    TransposeBitmap(source, transposed);
-    ASSERT_EQ(transposed.Width(), 3);
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 5; ++x) {
-            EXPECT_EQ(horizontal.Pixel(4 - x, y), source.Pixel(x, y));
-            EXPECT_EQ(vertical.Pixel(x, 2 - y), source.Pixel(x, y));
-            EXPECT_EQ(half.Pixel(4 - x, 2 - y), source.Pixel(x, y));
-            EXPECT_EQ(transposed.Pixel(y, x), source.Pixel(x, y));
-        }
+    for (const auto& [w, h] : kOddSizes) {
+        const TBitmap32 source = NoisePicture(w, h, 4);
+        TBitmap32 horizontal, vertical, half, transposed;
+        FlipBitmapHorizontal(source, horizontal);
+        FlipBitmapVertical(source, vertical);
+        RotateBitmapHalf(source, half);
+        TransposeBitmap(source, transposed);
+        ASSERT_EQ(transposed.Width(), h);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                ASSERT_EQ(horizontal.Pixel(w - 1 - x, y), source.Pixel(x, y));
+                ASSERT_EQ(vertical.Pixel(x, h - 1 - y), source.Pixel(x, y));
+                ASSERT_EQ(half.Pixel(w - 1 - x, h - 1 - y), source.Pixel(x, y));
+                ASSERT_EQ(transposed.Pixel(y, x), source.Pixel(x, y));
+            }
+    }
 }
 
 TEST(Flips, EmptyStaysEmpty)

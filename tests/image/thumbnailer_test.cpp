@@ -1,4 +1,5 @@
 #include "effects.h"
+#include "image_error.h"
 #include "jpeg_io.h"
 #include "test_pictures.h"
 #include "thumbnailer.h"
@@ -129,6 +130,9 @@ TEST(Thumbnailer, NoPixelsNoThumbnail)
     EXPECT_FALSE(AlbumThumbnailer().MakeThumbnail(TBitmap32(), thumb));
     EXPECT_TRUE(thumb.Empty());
     EXPECT_FALSE(TThumbnailer().MakeThumbnail(FilledPicture(4, 4, clWhite32), thumb));  // box 0 x 0
+    TScratchFolder folder;
+    EXPECT_THROW(WriteThumbnailFile(TBitmap32(), folder.File("t.jpg")), EImageError);
+    EXPECT_TRUE(folder.FileNames().empty());
 }
 
 TEST(Thumbnailer, AThinPictureStillShows)
