@@ -2,6 +2,7 @@
 
 #include <QDropEvent>
 #include <QMimeData>
+#include <QUrl>
 
 TAlbumTree::TAlbumTree(QWidget* parent) : QTreeWidget(parent) {
     setHeaderHidden(true);
@@ -22,16 +23,28 @@ bool TAlbumTree::Accepts(const QDropEvent* event) {
     return !AcceptDrop || AcceptDrop(fromTree, itemAt(event->position().toPoint()));
 }
 
+QStringList DraggedFiles(const QMimeData* data) {
+    QStringList files;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) files << url.toLocalFile();
+    return files;
+}
+
+bool TAlbumTree::TakesFiles(const QDropEvent* event, bool entering) {
+    const QStringList files = DraggedFiles(event->mimeData());
+    return !files.isEmpty() && AcceptFiles && AcceptFiles(files, itemAt(event->position().toPoint()), entering);
+}
+
 void TAlbumTree::dragEnterEvent(QDragEnterEvent* event) {
-    if (FromTree(event) || event->mimeData()->hasFormat(kImageDragFormat))
+    if (FromTree(event) || event->mimeData()->hasFormat(kImageDragFormat) || TakesFiles(event, true))
         event->acceptProposedAction();
     else
-        QTreeWidget::dragEnterEvent(event);  // files from outside are the drop targets' business
+        event->ignore();
 }
 
 void TAlbumTree::dragMoveEvent(QDragMoveEvent* event) {
-    if (!FromTree(event) && !event->mimeData()->hasFormat(kImageDragFormat)) {
-        QTreeWidget::dragMoveEvent(event);
+    if (event->mimeData()->hasUrls() && !FromTree(event)) {
+        TakesFiles(event, false) ? event->acceptProposedAction() : event->ignore();
         return;
     }
     if (Accepts(event))
@@ -41,8 +54,13 @@ void TAlbumTree::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void TAlbumTree::dropEvent(QDropEvent* event) {
+    if (event->mimeData()->hasUrls() && !FromTree(event)) {
+        event->acceptProposedAction();
+        if (FilesDropped) FilesDropped(DraggedFiles(event->mimeData()), itemAt(event->position().toPoint()));
+        return;
+    }
     if (!FromTree(event) && !event->mimeData()->hasFormat(kImageDragFormat)) {
-        QTreeWidget::dropEvent(event);
+        event->ignore();
         return;
     }
     // The window moves nodes itself, so the tree's own move is never run.

@@ -16,6 +16,10 @@ public:
     std::function<bool(bool fromTree, QTreeWidgetItem* target)> AcceptDrop;
     std::function<void(bool fromTree, QTreeWidgetItem* target, QPoint globalAt)> Dropped;
     std::function<void(QTreeWidgetItem* target, QPoint globalAt)> RightClicked;
+    // Files dragged from outside: whether to take them (`entering` on the first event), and
+    // the drop itself.
+    std::function<bool(const QStringList& files, QTreeWidgetItem* target, bool entering)> AcceptFiles;
+    std::function<void(const QStringList& files, QTreeWidgetItem* target)> FilesDropped;
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -26,6 +30,10 @@ protected:
 private:
     bool FromTree(const QDropEvent* event) const;
     bool Accepts(const QDropEvent* event);
+    bool TakesFiles(const QDropEvent* event, bool entering);
 };
 
 extern const char* const kImageDragFormat;
+
+// The local files of a drag from the desktop, in the order the source gives them.
+QStringList DraggedFiles(const QMimeData* data);

@@ -141,6 +141,13 @@ public:
     int CheckDupImage(const std::string& path, TPhotoNode*& node);
     std::pair<int32_t, int32_t> MakeThumbnailFile(const std::string& fileName);
     void TreeDeleteClick();
+
+    // ---- files coming in (mainform_import.cpp) ----
+    void tbNewImageClick();
+    bool FImgViewDropAccepts(const QStringList& files);
+    void FImgViewDropDrop(const QStringList& files);
+    bool FTreeDropAccepts(const QStringList& files, QTreeWidgetItem* target, bool entering);
+    void FTreeDropDrop(const QStringList& files, QTreeWidgetItem* target);
     void PhotoMoveClick(int tag);
     QString StatusText(int panel) const;
 
@@ -150,6 +157,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // construction of the controls (mainform_ui.cpp)
@@ -188,6 +196,9 @@ private:
     std::string PlaceImageFile();
     void RemovePhotoNode(TPhotoNode* node);
     void RemoveAlbumNode(TAlbumNode* node);
+    void BringToFront();
+    void TryLoadImageFile(const std::string& path, bool show);
+    void WarnIfManyFiles(const QStringList& files);
     TAlbumNode* AlbumNodeAt(int index) const;
 
     std::unique_ptr<TPrompts> FPrompts;

@@ -94,6 +94,7 @@ void TMainForm::CreateActions() {
     connect(A_ApplyCrop, &QAction::triggered, this, &TMainForm::ApplyCropping);
     connect(A_Brightness, &QAction::triggered, this, &TMainForm::ChangeBrightness);
     connect(A_SaveImage, &QAction::triggered, this, [this] { CommitImage(true); });
+    connect(A_NewImage, &QAction::triggered, this, &TMainForm::tbNewImageClick);
     connect(tbCrop, &QAction::triggered, this, &TMainForm::tbCropClick);
     connect(A_CreateCD, &QAction::triggered, this, &TMainForm::CreateCD);
 }
@@ -291,6 +292,12 @@ void TMainForm::CreatePanels() {
     FAlbumTree->AcceptDrop = [this](bool fromTree, QTreeWidgetItem* target) { return FAlbumTreeDragOver(fromTree, target); };
     FAlbumTree->Dropped = [this](bool fromTree, QTreeWidgetItem* target, QPoint at) { FAlbumTreeDragDrop(fromTree, target, at); };
     FAlbumTree->RightClicked = [this](QTreeWidgetItem* node, QPoint at) { FAlbumTreeMouseUp(node, at); };
+    FAlbumTree->AcceptFiles = [this](const QStringList& files, QTreeWidgetItem* target, bool entering) {
+        return FTreeDropAccepts(files, target, entering);
+    };
+    FAlbumTree->FilesDropped = [this](const QStringList& files, QTreeWidgetItem* target) { FTreeDropDrop(files, target); };
+    FImgView->viewport()->setAcceptDrops(true);
+    FImgView->viewport()->installEventFilter(this);
     connect(FAlbumTree, &QTreeWidget::itemClicked, this, &TMainForm::FAlbumTreeClick);
     connect(FAlbumTree, &QTreeWidget::itemDoubleClicked, this, &TMainForm::TreeEditClick);
     connect(FAlbumTree, &QTreeWidget::itemChanged, this, &TMainForm::FAlbumTreeEdited);

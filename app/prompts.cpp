@@ -1,6 +1,7 @@
 #include "prompts.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 
 int TDialogPrompts::AskUser(QWidget* parent, const QString& caption, const QString& text,
@@ -45,4 +46,9 @@ bool TDialogPrompts::RemovePhoto(QWidget*, const TPhoto&, const std::string&, co
 
 bool TDialogPrompts::RemoveAlbum(QWidget*, const QString&, bool&) {
     return false;
+}
+
+QString TDialogPrompts::OpenImageFile(QWidget* parent) {
+    return QFileDialog::getOpenFileName(parent, QString(), QString(),
+                                        "JPEG Image File (*.jpg,.jpeg) (*.jpg *.jpeg *.JPG *.JPEG)");
 }

@@ -44,6 +44,8 @@ public:
     virtual bool RemovePhoto(QWidget* parent, const TPhoto& photo, const std::string& thumbDir,
                              const std::string& imageDir, bool& eraseFiles) = 0;
     virtual bool RemoveAlbum(QWidget* parent, const QString& title, bool& eraseFiles) = 0;
+    // The picture open dialog; an empty path when cancelled.
+    virtual QString OpenImageFile(QWidget* parent) = 0;
 };
 
 class TDialogPrompts : public TPrompts {
@@ -60,4 +62,5 @@ public:
     bool RemovePhoto(QWidget* parent, const TPhoto& photo, const std::string& thumbDir,
                      const std::string& imageDir, bool& eraseFiles) override;
     bool RemoveAlbum(QWidget* parent, const QString& title, bool& eraseFiles) override;
+    QString OpenImageFile(QWidget* parent) override;
 };

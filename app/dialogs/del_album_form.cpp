@@ -6,7 +6,6 @@
 
 #include <QCheckBox>
 #include <QFrame>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>

@@ -2,7 +2,6 @@
 
 #include <QPainter>
 
-#include <algorithm>
 #include <cstring>
 
 namespace {

@@ -61,6 +61,11 @@ public:
         erase = EraseFiles;
         return NextAnswer() == mrYes;
     }
+    QString FileToOpen;  // empty: the open dialog is cancelled
+    QString OpenImageFile(QWidget*) override {
+        Asked << "Open";
+        return FileToOpen;
+    }
     int NextAnswer() {
         if (Answers.empty()) return mrCancel;
         const int answer = Answers.front();

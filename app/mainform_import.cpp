@@ -1,0 +1,184 @@
+// Image files coming in: the open dialog, and files dropped on the image view or the tree.
+#include "mainform.h"
+
+#include "album_nodes.h"
+#include "file_names.h"
+#include "image_view.h"
+#include "picture_file.h"
+#include "prefs.h"
+
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Only JPEG files are taken, judged by the first file's extension in any letter case.
+bool IsJpegName(const QString& path) {
+    const QString suffix = QStringLiteral(".") + QFileInfo(path).suffix().toUpper();
+    return !QFileInfo(path).suffix().isEmpty() && (suffix == ".JPG" || suffix == ".JPEG");
+}
+
+bool CopyReplacing(const std::string& from, const std::string& to) {
+    std::error_code error;
+    fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
+    return !error;
+}
+
+} // namespace
+
+void TMainForm::BringToFront() {
+    raise();
+    activateWindow();
+}
+
+void TMainForm::TryLoadImageFile(const std::string& path, bool show) {
+    try {
+        LoadImageFile(path, show);
+    } catch (const std::exception& error) {
+        FPrompts->ShowError(this, QString::fromStdString(error.what()));
+    }
+}
+
+void TMainForm::tbNewImageClick() {
+    const QString path = FPrompts->OpenImageFile(this);
+    if (!path.isEmpty()) TryLoadImageFile(path.toStdString(), true);
+}
+
+void TMainForm::WarnIfManyFiles(const QStringList& files) {
+    if (files.size() > 1) FPrompts->ShowInformation(this, "Files Dropped", "Fotolark accepts only one file at a time.");
+}
+
+// ---- the image view as a drop target ----
+
+bool TMainForm::FImgViewDropAccepts(const QStringList& files) {
+    if (files.isEmpty() || !IsJpegName(files.first())) return false;
+    BringToFront();
+    return true;
+}
+
+void TMainForm::FImgViewDropDrop(const QStringList& files) {
+    if (files.isEmpty()) return;
+    WarnIfManyFiles(files);
+    const std::string path = files.first().toStdString();
+    if (!IsJpegName(files.first())) {
+        BringToFront();
+        return;
+    }
+    TPhotoNode* used = nullptr;
+    const int answer = CheckDupImage(path, used);
+    if (answer == -1) {
+        TryLoadImageFile(path, true);
+    } else if (answer == mrYes) {
+        const std::string copy = NextImageName(FImageDir);
+        FImageSource = isFileCopy;
+        FImageFile = copy;
+        CopyReplacing(path, copy);
+        TryLoadImageFile(copy, true);
+        FImageSource = isFileCopy;
+        FImageFile = copy;
+    } else {
+        return;
+    }
+    BringToFront();
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != FImgView->viewport()) return QMainWindow::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDropEvent*>(event);
+        if (drag->mimeData()->hasUrls() && FImgViewDropAccepts(DraggedFiles(drag->mimeData())))
+            drag->acceptProposedAction();
+        else
+            drag->ignore();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (!drop->mimeData()->hasUrls()) return false;
+        drop->acceptProposedAction();
+        FImgViewDropDrop(DraggedFiles(drop->mimeData()));
+        return true;
+    }
+    default:
+        return QMainWindow::eventFilter(watched, event);
+    }
+}
+
+// ---- the album tree as a drop target ----
+
+bool TMainForm::FTreeDropAccepts(const QStringList& files, QTreeWidgetItem* target, bool entering) {
+    if (files.isEmpty() || !IsJpegName(files.first())) return false;
+    if (entering) return FAlbumTree->topLevelItemCount() > 0;
+    BringToFront();
+    // The album that will receive the photo is highlighted while dragging.
+    if (AsAlbumNode(target)) SelectNode(target);
+    return FAlbumTree->topLevelItemCount() > 0;
+}
+
+void TMainForm::FTreeDropDrop(const QStringList& files, QTreeWidgetItem* target) {
+    if (!target) target = LastNode();
+    if (!target) return;
+    TAlbumNode* album = AsAlbumNode(target) ? AsAlbumNode(target) : AsAlbumNode(target->parent());
+    WarnIfManyFiles(files);
+    const std::string path = files.first().toStdString();
+
+    // Should the user cancel the photo's properties, the current image comes back as it was.
+    const TBitmap32 previousBitmap = FWorkBitmap;
+    const TImageSource previousSource = FImageSource;
+    const std::string previousFile = FImageFile;
+    const bool previousModified = FModified;
+
+    TPhotoNode* used = nullptr;
+    const int answer = CheckDupImage(path, used);
+    std::string copy;
+    if (answer == -1) {
+        SelectNode(album);
+        try {
+            LoadImageFile(path, false);
+        } catch (const std::exception& error) {
+            FPrompts->ShowError(this, QString::fromStdString(error.what()));
+            FImageSource = previousSource;
+            FImageFile = previousFile;
+            return;
+        }
+    } else if (answer == mrYes) {
+        SelectNode(album);
+        copy = NextImageName(FImageDir);
+        FImageSource = isFileCopy;
+        FImageFile = copy;
+        if (CopyReplacing(path, copy)) {
+            try {
+                FWorkBitmap = LoadPictureFile(copy);
+            } catch (const std::exception& error) {
+                FPrompts->ShowError(this, QString::fromStdString(error.what()));
+            }
+        }
+    } else {
+        return;
+    }
+    FModified = false;
+    const int photosBefore = album->childCount();
+    AddPhotoToAlbum();
+    if (album->childCount() == photosBefore) {
+        if (!copy.empty()) {
+            std::error_code ignored;
+            fs::remove(copy, ignored);
+        }
+        FWorkBitmap = previousBitmap;
+        FImageSource = previousSource;
+        FImageFile = previousFile;
+        FModified = previousModified;
+        UpdateActions();
+        return;
+    }
+    album->setExpanded(true);
+    FAlbumsModified = true;
+}

@@ -1,0 +1,242 @@
+#include "prefs_form.h"
+
+#include "dialog_frame.h"
+#include "hints.h"
+#include "scan_source_list.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFrame>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// The up-down control of the quality: its edit is `edQuality`, shown read-only.
+class TQualityUpDown : public QSpinBox {
+public:
+    using QSpinBox::QSpinBox;
+    QLineEdit* Edit() const { return lineEdit(); }
+};
+
+// The drive letter and colon of a device ID string, and the description after them.
+// They normally stand at characters 7 and 8 ("0:1:0,D: ..."); looking after the comma also
+// copes with adapter numbers of two digits.
+std::string DriveOf(const std::string& deviceID) {
+    const std::size_t comma = deviceID.find(',');
+    const std::size_t at = comma == std::string::npos ? 6 : comma + 1;
+    return at < deviceID.size() ? deviceID.substr(at, 2) : std::string();
+}
+
+std::string DescriptionOf(const std::string& deviceID) {
+    const std::size_t comma = deviceID.find(',');
+    const std::size_t at = (comma == std::string::npos ? 6 : comma + 1) + 2;
+    return at < deviceID.size() ? deviceID.substr(at) : std::string();
+}
+
+// The folder browser starts at the base folder, or at the default one while none is stored.
+QString StartFolder(const std::string& baseDir) {
+    return QString::fromStdString(baseDir.empty() ? DefaultBaseFolder() : baseDir);
+}
+
+} // namespace
+
+TPrefsForm::TPrefsForm(QWidget* owner, std::vector<TCDWriterChoice> writers, TScanSourceList* scanners,
+                       const QString& helpFile)
+    : QDialog(owner), FScanner(scanners) {
+    setObjectName("PrefsForm");
+    setWindowTitle("Fotolark Application Settings");
+    SetDialogFrame(this, QSize(307, 221));
+
+    Bevel1 = MakeBevel("Bevel1");
+    lblScanner = new QLabel("Scanner:");
+    cbxScanners = new QComboBox;
+    cbxScanners->setObjectName("cbxScanners");
+    SetHint(cbxScanners, "Select your default scanner");
+    lblScanner->setBuddy(cbxScanners);
+
+    lblCDR = new QLabel("CD-Writer:");
+    cbxCDR = new QComboBox;
+    cbxCDR->setObjectName("cbxCDR");
+    cbxCDR->setMinimumWidth(44);
+    SetHint(cbxCDR, "Select your CD-R/RW drive");
+    lblCDR->setBuddy(cbxCDR);
+    lblCDDesc = new QLabel;
+    lblCDDesc->setObjectName("lblCDDesc");
+
+    Label3 = new QLabel("JPEG Image Quality:");
+    auto* upDown = new TQualityUpDown;
+    udQuality = upDown;
+    udQuality->setObjectName("udQuality");
+    udQuality->setRange(1, 10);
+    udQuality->setValue(10);
+    SetHint(udQuality, "Adjust JPEG image quality");
+    edQuality = upDown->Edit();
+    edQuality->setObjectName("edQuality");
+    edQuality->setReadOnly(true);
+    Label3->setBuddy(udQuality);
+
+    Label1 = new QLabel("\"Base\" Storage Folder:");
+    edStorage = new QLineEdit;
+    edStorage->setObjectName("edStorage");
+    edStorage->setReadOnly(true);
+    btnDirSelect = new QPushButton("Select...");
+    btnDirSelect->setObjectName("btnDirSelect");
+    btnDirSelect->setAutoDefault(false);  // Enter confirms the dialog wherever the focus is
+    SetHint(btnDirSelect, "Choose a folder for storing images and albums");
+    Label1->setBuddy(btnDirSelect);
+
+    btnOk = MakeCloseButton(this, "btnOk", "&Ok", "Accept preferences", Accepted);
+    btnOk->setDefault(true);
+    btnCancel = MakeCloseButton(this, "btnCancel", "&Cancel", "Close without changing preferences", Rejected);
+    btnCancel->setAutoDefault(false);
+    sbHelp = MakeHelpButton(this, helpFile);
+
+    auto* fields = new QGridLayout(Bevel1);
+    fields->addWidget(lblScanner, 0, 0);
+    fields->addWidget(cbxScanners, 0, 1, 1, 2);
+    fields->addWidget(lblCDR, 1, 0);
+    fields->addWidget(cbxCDR, 1, 1);
+    fields->addWidget(lblCDDesc, 1, 2);
+    fields->addWidget(Label3, 2, 0);
+    fields->addWidget(udQuality, 2, 1);
+    fields->addWidget(Label1, 3, 0, 1, 3);
+    fields->addWidget(edStorage, 4, 0, 1, 2);
+    fields->addWidget(btnDirSelect, 4, 2, Qt::AlignRight);
+    fields->setColumnStretch(2, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Bevel1);
+    layout->addLayout(MakeButtonRow(sbHelp, {btnOk, btnCancel}));
+
+    ChooseFolder = [](QWidget* parent, const QString& title, const QString& start) {
+        return QFileDialog::getExistingDirectory(parent, title, start, QFileDialog::ShowDirsOnly);
+    };
+
+    FormCreate(writers);
+    connect(cbxCDR, &QComboBox::currentIndexChanged, this, &TPrefsForm::cbxCDRChange);
+    connect(cbxScanners, &QComboBox::currentIndexChanged, this, &TPrefsForm::cbxScannersChange);
+    connect(udQuality, &QSpinBox::valueChanged, this, &TPrefsForm::edQualityChange);
+    connect(btnDirSelect, &QPushButton::clicked, this, &TPrefsForm::btnDirSelectClick);
+}
+
+bool TPrefsForm::Execute(QWidget* owner, std::vector<TCDWriterChoice> writers, TScanSourceList* scanners,
+                         const QString& helpFile) {
+    TPrefsForm form(owner, std::move(writers), scanners, helpFile);
+    return form.exec() == Accepted;
+}
+
+void TPrefsForm::FormCreate(const std::vector<TCDWriterChoice>& writers) {
+    edStorage->setText(StartFolder(FPrefs.BaseDir));
+    lblCDDesc->clear();
+    udQuality->setValue(FPrefs.Quality / 10);
+
+    int stored = -1;
+    for (const TCDWriterChoice& writer : writers) {
+        const std::string drive = DriveOf(writer.DeviceID);
+        if (drive == FPrefs.CDWriter && stored < 0) stored = cbxCDR->count();
+        cbxCDR->addItem(QString::fromStdString(drive));
+        std::string description = QString::fromStdString(DescriptionOf(writer.DeviceID)).trimmed().toStdString();
+        if (!writer.DeviceNode.empty()) description += " (" + writer.DeviceNode + ")";
+        FDriveDescriptions.push_back(description);
+    }
+    if (cbxCDR->count() > 0) {
+        cbxCDR->setCurrentIndex(stored >= 0 ? stored : 0);
+        cbxCDRChange();
+    } else {
+        cbxCDR->setEnabled(false);
+        lblCDR->setEnabled(false);
+    }
+}
+
+void TPrefsForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!FActivated) FormActivate();
+}
+
+// The sources are searched once per run on a worker thread; until the search has ended the
+// box says so, and the stored scanner stays as it is.
+void TPrefsForm::FormActivate() {
+    FActivated = true;
+    if (!FScanner) {
+        FillScanners({});
+        return;
+    }
+    connect(FScanner, &TScanSourceList::SourcesListed, this, [this] { FillScanners(FScanner->Names()); });
+    if (FScanner->Listed()) {
+        FillScanners(FScanner->Names());
+        return;
+    }
+    const QSignalBlocker blocker(cbxScanners);
+    cbxScanners->addItem("Looking for scanners...");
+    cbxScanners->setEnabled(false);
+    FScanner->Start();
+}
+
+void TPrefsForm::FillScanners(const std::vector<std::string>& sources) {
+    if (FScannersListed) return;
+    FScannersListed = true;
+    const QSignalBlocker blocker(cbxScanners);
+    cbxScanners->clear();
+    cbxScanners->setEnabled(true);
+    int selected = -1;
+    for (const std::string& source : sources) {
+        const QString name = QString::fromStdString(source);
+        if (selected < 0 && name.compare(QString::fromStdString(FPrefs.Scansource), Qt::CaseInsensitive) == 0)
+            selected = cbxScanners->count();
+        cbxScanners->addItem(name);
+    }
+    if (FPrefs.Scansource.empty() && !sources.empty()) selected = 0;
+    cbxScanners->setCurrentIndex(selected);
+}
+
+void TPrefsForm::cbxCDRChange() {
+    const int index = cbxCDR->currentIndex();
+    lblCDDesc->setText(index >= 0 && std::size_t(index) < FDriveDescriptions.size()
+                           ? QString::fromStdString(FDriveDescriptions[std::size_t(index)])
+                           : QString());
+}
+
+void TPrefsForm::cbxScannersChange() {
+    if (cbxScanners->currentIndex() >= 0) FPrefs.Scansource = cbxScanners->currentText().toStdString();
+}
+
+void TPrefsForm::edQualityChange() {
+    FPrefs.Quality = udQuality->value() * 10;
+}
+
+void TPrefsForm::btnDirSelectClick() {
+    const QString folder = ChooseFolder(this, "Base Storage Folder", edStorage->text());
+    if (folder.isEmpty()) return;
+    FPrefs.BaseDir = folder.toStdString();
+    edStorage->setText(folder);
+}
+
+void TPrefsForm::done(int result) {
+    FSaveOnClose = result == Accepted;
+    FormClose();
+    QDialog::done(result);
+}
+
+void TPrefsForm::FormClose() {
+    FPrefs.CDWriter = cbxCDR->currentText().toStdString();
+    // A stored scanner that is no longer listed, and was not replaced, is kept; so is the
+    // stored one while the search has not ended.
+    if (FScannersListed && cbxScanners->count() == 0) FPrefs.Scansource.clear();
+    else if (FScannersListed && cbxScanners->currentIndex() >= 0)
+        FPrefs.Scansource = cbxScanners->currentText().toStdString();
+    FPrefs.Quality = udQuality->value() * 10;
+    if (FSaveOnClose) FPrefs.Save();
+}
+
+std::optional<TStorageFolders> ChangedStorageFolders(const std::string& currentAlbumDir) {
+    const TStorageFolders folders = StorageFolders(BaseFolder(TPrefs().BaseDir));
+    if (folders.AlbumDir == currentAlbumDir) return std::nullopt;
+    CreateStorageFolders(folders);
+    return folders;
+}

@@ -1,0 +1,124 @@
+// Image files coming in through the open dialog and drops on the view and the tree.
+#include "ui_fixture.h"
+
+#include "album_nodes.h"
+#include "file_names.h"
+#include "jpeg_io.h"
+
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+class ImportTest : public MainFormTest {
+protected:
+    TMainForm& OpenWithAlbums() {
+        WriteAlbum("a.alb", "Trip", 0, {"2003041200003"});
+        WriteAlbum("b.alb", "Home", 1, {"Garden"});
+        return Open();
+    }
+    QString Picture(const std::string& name, int width = 12) {
+        const fs::path folder = Base / "desktop";
+        fs::create_directories(folder);
+        TBitmap32 picture(width, 8);
+        picture.Clear(Color32(10, 20, 30));
+        WriteJpegFile(picture, (folder / name).string(), 90);
+        return QString::fromStdString((folder / name).string());
+    }
+};
+
+TEST_F(ImportTest, OnlyJpegFilesAreTakenByEitherTarget) {
+    TMainForm& window = OpenWithAlbums();
+    EXPECT_TRUE(window.FImgViewDropAccepts({"/x/photo.JPEG"}));
+    EXPECT_TRUE(window.FImgViewDropAccepts({"/x/photo.jpg"}));
+    EXPECT_FALSE(window.FImgViewDropAccepts({"/x/photo.png"}));
+    EXPECT_FALSE(window.FImgViewDropAccepts({}));
+    EXPECT_FALSE(window.FTreeDropAccepts({"/x/photo.png"}, nullptr, true));
+    EXPECT_TRUE(window.FTreeDropAccepts({"/x/photo.jpg"}, nullptr, true));
+}
+
+TEST_F(ImportTest, AnEmptyTreeRefusesDrops) {
+    TMainForm& window = Open();
+    EXPECT_FALSE(window.FTreeDropAccepts({"/x/photo.jpg"}, nullptr, true));
+}
+
+TEST_F(ImportTest, TwoFilesOnTheViewWarnThenShowTheFirst) {
+    TMainForm& window = OpenWithAlbums();
+    const QString first = Picture("first.jpg", 12), second = Picture("second.jpg", 20);
+    window.FImgViewDropDrop({first, second});
+    EXPECT_EQ(Prompts->Informations, QStringList{"Files Dropped"});
+    EXPECT_EQ(window.FImgView->Bitmap().Width(), 12);
+    EXPECT_EQ(window.FImageSource, isFile);
+    EXPECT_EQ(window.FImageFile, first.toStdString());
+}
+
+TEST_F(ImportTest, ADuplicateDroppedOnTheViewBecomesACopyInTheImageFolder) {
+    TMainForm& window = OpenWithAlbums();
+    const QString used = Picture("2003041200003.JPG");
+    Prompts->Answers = {mrYes};
+    window.FImgViewDropDrop({used});
+    EXPECT_EQ(Prompts->Asked, QStringList{"Image Already Used"});
+    EXPECT_EQ(window.FImageSource, isFileCopy);
+    EXPECT_EQ(FolderPart(window.FImageFile), Folders.ImageDir);
+    EXPECT_TRUE(fs::exists(window.FImageFile));
+    EXPECT_TRUE(window.FImgView->HasImage());
+
+    Prompts->Answers = {mrNo};
+    const std::string shown = window.FImageFile;
+    window.FImgViewDropDrop({used});
+    EXPECT_EQ(window.FImageFile, shown) << "No leaves everything as it was";
+}
+
+TEST_F(ImportTest, ADropBelowTheLastNodeAddsToTheLastAlbum) {
+    TMainForm& window = OpenWithAlbums();
+    Prompts->Captions = {"Dropped"};
+    window.FTreeDropDrop({Picture("new.jpg")}, nullptr);
+    QTreeWidgetItem* home = window.FAlbumTree->topLevelItem(1);
+    ASSERT_EQ(home->childCount(), 2);
+    EXPECT_EQ(home->child(1)->text(0), "Dropped");
+    EXPECT_TRUE(fs::exists(Folders.ImageDir + "new.jpg"));
+    EXPECT_TRUE(home->isExpanded());
+    EXPECT_TRUE(window.FAlbumsModified);
+}
+
+TEST_F(ImportTest, ADuplicateDroppedOnAPhotoGoesToThatPhotosAlbum) {
+    TMainForm& window = OpenWithAlbums();
+    window.SelectNode(window.FAlbumTree->topLevelItem(1));
+    Prompts->Answers = {mrYes};
+    Prompts->Captions = {"Again"};
+    window.FTreeDropDrop({Picture("2003041200003.jpg")}, window.FAlbumTree->topLevelItem(0)->child(0));
+    QTreeWidgetItem* trip = window.FAlbumTree->topLevelItem(0);
+    ASSERT_EQ(trip->childCount(), 2);
+    const TPhoto& copy = AsPhotoNode(trip->child(1))->Photo();
+    EXPECT_NE(copy.FileName, "2003041200003.jpg");
+    EXPECT_TRUE(fs::exists(Folders.ImageDir + copy.FileName));
+}
+
+TEST_F(ImportTest, CancellingThePropertiesAfterATreeDropKeepsTheCurrentImage) {
+    TMainForm& window = OpenWithAlbums();
+    ShowImage(window, 5, 5);
+    window.FImageSource = isNew;
+    window.FTreeDropDrop({Picture("other.jpg", 30)}, nullptr);
+    EXPECT_EQ(window.FWorkBitmap.Width(), 5);
+    EXPECT_EQ(window.FImageSource, isNew);
+    EXPECT_EQ(window.FAlbumTree->topLevelItem(1)->childCount(), 1);
+}
+
+TEST_F(ImportTest, TheOpenDialogLoadsWithoutTheDuplicateQuestion) {
+    TMainForm& window = OpenWithAlbums();
+    Prompts->FileToOpen = Picture("2003041200003.jpg");
+    window.A_NewImage->trigger();
+    EXPECT_EQ(Prompts->Asked, QStringList{"Open"});
+    EXPECT_EQ(window.FImageSource, isFile);
+    EXPECT_TRUE(window.FImgView->HasImage());
+}
+
+TEST_F(ImportTest, AFileThatCannotBeDecodedIsReportedAndTheImageStays) {
+    TMainForm& window = OpenWithAlbums();
+    ShowImage(window, 5, 5);
+    const fs::path broken = Base / "broken.jpg";
+    std::ofstream(broken) << "not a jpeg";
+    Prompts->FileToOpen = QString::fromStdString(broken.string());
+    window.A_NewImage->trigger();
+    EXPECT_EQ(Prompts->Errors.size(), 1);
+    EXPECT_EQ(window.FImgView->Bitmap().Width(), 5);
+}
