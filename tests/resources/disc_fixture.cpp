@@ -37,6 +37,17 @@ void WritePicture(const fs::path& file, int width, int height, TColor32 colour) 
     WriteJpegFile(picture, file.string(), 90);
 }
 
+void WritePictures(const fs::path& images, const fs::path& thumbs, const std::vector<TFixtureAlbum>& albums) {
+    fs::create_directories(images);
+    fs::create_directories(thumbs);
+    for (const TFixtureAlbum& album : albums)
+        for (const TFixturePhoto& photo : album.Photos) {
+            if (!photo.WithFiles) continue;
+            WritePicture(images / photo.FileName, 640, 480, 0xFF3080C0);
+            WritePicture(thumbs / photo.FileName, 120, 90, 0xFF3080C0);
+        }
+}
+
 } // namespace
 
 std::string CatalogueBytes(const std::vector<TFixtureAlbum>& albums) {
@@ -50,14 +61,21 @@ std::string CatalogueBytes(const std::vector<TFixtureAlbum>& albums) {
 
 void MakeDiscFolder(const std::string& folder, const std::vector<TFixtureAlbum>& albums, const std::string& title) {
     const fs::path root(folder);
-    fs::create_directories(root / "Images");
-    fs::create_directories(root / "Thumbs");
+    WritePictures(root / "Images", root / "Thumbs", albums);
     std::ofstream(root / "Albums.dat", std::ios::binary) << CatalogueBytes(albums);
     if (!title.empty()) std::ofstream(root / "title.txt", std::ios::binary) << title << "\r\n";
-    for (const TFixtureAlbum& album : albums)
-        for (const TFixturePhoto& photo : album.Photos) {
-            if (!photo.WithFiles) continue;
-            WritePicture(root / "Images" / photo.FileName, 640, 480, 0xFF3080C0);
-            WritePicture(root / "Thumbs" / photo.FileName, 120, 90, 0xFF3080C0);
+}
+
+void MakeBaseFolder(const std::string& folder, const std::vector<TFixtureAlbum>& albums) {
+    const fs::path root(folder);
+    WritePictures(root / "Images", root / "Albums" / "Thumbs", albums);
+    for (const auto& album : MakeAlbums(albums)) {
+        for (const TProject::TEntry& entry : album->Project.Photos()) {
+            std::error_code error;
+            entry.Photo->ImageSize = static_cast<int32_t>(fs::file_size(root / "Images" / entry.Photo->FileName, error));
+            entry.Photo->ThumbSize =
+                static_cast<int32_t>(fs::file_size(root / "Albums" / "Thumbs" / entry.Photo->FileName, error));
         }
+        album->SaveToFile((root / "Albums" / album->AlbumFile).string());
+    }
 }

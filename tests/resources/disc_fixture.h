@@ -21,3 +21,6 @@ struct TFixtureAlbum {
 std::string CatalogueBytes(const std::vector<TFixtureAlbum>& albums);
 // Writes the disc into `folder` (created). No title.txt when `title` is empty.
 void MakeDiscFolder(const std::string& folder, const std::vector<TFixtureAlbum>& albums, const std::string& title);
+// Writes the albums as Fotolark keeps them below the base folder `folder`: Albums/*.alb,
+// Albums/Thumbs/ and Images/.
+void MakeBaseFolder(const std::string& folder, const std::vector<TFixtureAlbum>& albums);
