@@ -11,6 +11,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
+
+// Failed comparisons of texts print the texts.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 // Runs `script` on the modal dialog that `show` opens, once that dialog is up. The script
 // must close it (click a button, press Esc).
