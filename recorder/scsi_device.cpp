@@ -259,7 +259,7 @@ uint8_t TSCSIDevice::ExecuteSRB(SRB_ExecSCSICmd& Srb, int TimeoutMs)
     TimeoutMs = std::max(TimeoutMs, MinimumTimeoutMs);
 
     SendASPI32Command(&Srb);
-    if (event > 0)
+    if (event > 0 && std::atomic_ref<uint8_t>(Srb.SRB_Status).load() == SS_PENDING)
         WaitForEvent(event, TimeoutMs);
 
     uint8_t status = std::atomic_ref<uint8_t>(Srb.SRB_Status).load();
