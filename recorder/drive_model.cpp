@@ -1,6 +1,7 @@
 // TSCSIDevice: the picture of the selected drive and its disc, built from several commands.
 #include "big_endian.h"
 #include "scsi_device.h"
+#include "scsi_texts.h"
 
 #include <algorithm>
 #include <chrono>
@@ -57,14 +58,6 @@ bool IsDVDRFamily(uint16_t DiscType)
     return DiscType == dtDVDR || DiscType == dtDVDRW || DiscType == dtDVDRWSeq;
 }
 
-std::string Trimmed(const std::string& Text)
-{
-    size_t first = Text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return "";
-    return Text.substr(first, Text.find_last_not_of(' ') - first + 1);
-}
-
 }  // namespace
 
 const char* DiscTypeName(uint16_t DiscType)
@@ -110,7 +103,7 @@ bool TSCSIDevice::ReadDeviceInfo()
 void TSCSIDevice::SetModelFlags()
 {
     const std::string product(reinterpret_cast<const char*>(&FInquiryData[16]), 16);
-    const std::string name = Trimmed(product);
+    const std::string name = TrimBlanks(product);
     FLinkSizeQuirk = name == "CRX175E" || name == "CD-RW  CRX800E";
     CloseImmediate = name != "CDRW321040X";
     FSlowFinalizeQuirk = product == "DVD-RW  DVR-103 " || product == "DVD-RW  DVR-104 ";

@@ -42,14 +42,6 @@ std::string FieldText(const char* Field, size_t Size)
     return std::string(Field, strnlen(Field, Size));
 }
 
-std::string Trimmed(const std::string& Text)
-{
-    size_t first = Text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return "";
-    return Text.substr(first, Text.find_last_not_of(' ') - first + 1);
-}
-
 // A completion event: an eventfd that the transport signals. Never descriptor 0, which
 // the request block reserves for "no event".
 int CreateCompletionEvent()
@@ -122,7 +114,7 @@ void TSCSIDevice::ScanBus()
     const int adapters = FAdapterCount;  // signed: the failure value FFh scans nothing
     for (int adapter = 0; adapter < adapters; ++adapter) {
         HostAdapterInquiry(uint8_t(adapter));
-        DebugMessage(">>> " + FHaManagerId + " (" + Trimmed(FHaIdentifier) + ")", 1);
+        DebugMessage(">>> " + FHaManagerId + " (" + TrimBlanks(FHaIdentifier) + ")", 1);
         for (uint8_t target = 0; target < 8; ++target)
             for (uint8_t lun = 0; lun < 8; ++lun) {
                 FHaId = uint8_t(adapter);

@@ -381,3 +381,11 @@ std::string AdditionalSenseText(uint8_t ASC, uint8_t ASCQ)
         return found->second;
     return std::to_string(ASC) + "," + std::to_string(ASCQ);
 }
+
+std::string TrimBlanks(const std::string& Text)
+{
+    size_t first = Text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return "";
+    return Text.substr(first, Text.find_last_not_of(' ') - first + 1);
+}

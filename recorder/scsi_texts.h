@@ -21,3 +21,6 @@ std::string SenseKeyText(const uint8_t* Sense);
 // The SCSI standard's description of an additional sense code pair, in upper case; pairs outside
 // our table read as ASC and ASCQ in decimal, e.g. "18,7".
 std::string AdditionalSenseText(uint8_t ASC, uint8_t ASCQ);
+
+// Text without leading and trailing blanks.
+std::string TrimBlanks(const std::string& Text);
