@@ -42,8 +42,10 @@ bool RunProgram(const QString& program, const QStringList& arguments, const QPro
 // longer than a run), so that tests running side by side do not create one together.
 std::string RunViewer(const QString& disc) {
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const QString prefixes = QStringLiteral(FOTOLARK_BINARY_DIR "/wine-prefix");
+    QDir().mkpath(prefixes);  // wine creates the prefix itself, but not its parent
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("WINEPREFIX", QString(FOTOLARK_BINARY_DIR "/wine-prefix/") + test->name());
+    environment.insert("WINEPREFIX", prefixes + '/' + test->name());
     environment.insert("WINEDLLOVERRIDES", "mscoree,mshtml=");
     environment.insert("WINEDEBUG", "-all");
     QFile::remove(disc + "/report.txt");
