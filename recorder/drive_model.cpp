@@ -155,7 +155,7 @@ bool TSCSIDevice::ReadCapabilities()
     const uint8_t* page = answer + offset;
     TCapabilityPage& current = FCapabilityPage;
     std::copy_n(page, current.Bytes.size(), current.Bytes.begin());
-    if (FCapabilities & cpDVDRAMWrite) {
+    if (page[3] & 0x20) {  // DVD-RAM writers report single speed
         current.CurrentWriteSpeed = current.MaxWriteSpeed = 177;
     } else {
         current.CurrentWriteSpeed = GetBE16(page + 20);

@@ -76,7 +76,8 @@ public:
     void Close(int Handle) override { close(Handle); }
 };
 
-TKernelNodes KernelNodes;
+// Never destroyed: the transport still closes drive handles while the program exits.
+TKernelNodes& KernelNodes = *new TKernelNodes;
 TDeviceNodes* ActiveNodes = &KernelNodes;
 
 struct TDriveEntry {

@@ -18,6 +18,11 @@ struct TTransportState {
 
 TTransportState Transport;
 
+// At program end the library is released and the drive handles are closed.
+struct TTransportCleanup {
+    ~TTransportCleanup() { StopTransport(); }
+} TransportCleanup;
+
 void InstallPassThrough()
 {
     Transport.SupportInfo = PassThroughGetSupportInfo;
