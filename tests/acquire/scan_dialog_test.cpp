@@ -19,14 +19,6 @@
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "scan_dialog_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
-
 QStringList Items(const QComboBox* box) {
     QStringList items;
     for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
@@ -37,7 +29,6 @@ QStringList Items(const QComboBox* box) {
 class ScanDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        App();
         ASSERT_TRUE(FLibrary.Load(kSaneLibraryName));
         ASSERT_EQ(Api().init(nullptr, nullptr), SANE_STATUS_GOOD);
         ASSERT_EQ(Api().open("test:0", &FDevice), SANE_STATUS_GOOD);
@@ -163,7 +154,6 @@ TEST_F(ScanDialogTest, PreviewShowsTheBedAndKeepsTheSettings) {
 
 // The scan dialog as a user meets it: "&Scan" opens it for the stored source.
 TEST(ScanCommands, ScanOnePageUsesTheStoredSource) {
-    App();
     ScanSourceMenuClick("test:1");
     TScanSourceList sources;
     sources.Start();
@@ -185,7 +175,6 @@ TEST(ScanCommands, ScanOnePageUsesTheStoredSource) {
 }
 
 TEST(ScanCommands, SourceMenuChecksTheStoredSourceAndStoresAChoice) {
-    App();
     ScanSourceMenuClick("test:1");
     QMenu menu;
     FillScanSourceMenu(&menu, {"test:0", "test:1", "A&B"});
@@ -207,7 +196,6 @@ TEST(ScanCommands, SourceMenuChecksTheStoredSourceAndStoresAChoice) {
 }
 
 TEST(ScanCommands, SourceListArrivesFromTheWorker) {
-    App();
     TScanSourceList sources;
     bool signalled = false;
     QObject::connect(&sources, &TScanSourceList::SourcesListed, [&] { signalled = true; });
