@@ -3,11 +3,13 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <system_error>
 #include <thread>
 #include <vector>
 
-// Calls work(firstRow, endRow) on disjoint bands covering 0..rows. Small jobs
-// (below minPixels) run on the calling thread: starting threads costs more.
+// Calls work(firstRow, endRow) on disjoint bands covering 0..rows; work must
+// not throw. Small jobs (below minPixels) run on the calling thread alone:
+// starting threads would cost more than it saves.
 template <typename Work>
 void ForEachRowBand(int rows, std::size_t pixels, Work work, std::size_t minPixels = 1u << 18)
 {
@@ -17,11 +19,14 @@ void ForEachRowBand(int rows, std::size_t pixels, Work work, std::size_t minPixe
         work(0, rows);
         return;
     }
-    std::vector<std::thread> helpers;
     const int step = (rows + int(bands) - 1) / int(bands);
-    for (int first = step; first < rows; first += step)
-        helpers.emplace_back(work, first, std::min(rows, first + step));
+    std::vector<std::jthread> helpers;  // joined when they go out of scope
+    for (int first = step; first < rows; first += step) {
+        try {
+            helpers.emplace_back(work, first, std::min(rows, first + step));
+        } catch (const std::system_error&) {
+            work(first, std::min(rows, first + step));  // no thread to be had: do it here
+        }
+    }
     work(0, std::min(rows, step));
-    for (std::thread& t : helpers)
-        t.join();
 }
