@@ -46,6 +46,10 @@ void DrawShadow(TBitmap32& dest, const TPixelRect& rect, int offset, TColor back
 
 bool TThumbnailer::MakeThumbnail(const TBitmap32& Source, TBitmap32& Dest) const
 {
+    if (&Source == &Dest) {  // Dest is resized before Source is read
+        const TBitmap32 source = Source;
+        return MakeThumbnail(source, Dest);
+    }
     int w = Width, h = Height;
     const int s = ShadowOffset;
     const long long sw = Source.Width(), sh = Source.Height();
