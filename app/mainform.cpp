@@ -4,6 +4,7 @@
 #include "about_box.h"
 #include "album_nodes.h"
 #include "file_names.h"
+#include "help_viewer.h"
 #include "hints.h"
 #include "image_view.h"
 #include "prefs.h"
@@ -46,7 +47,7 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::FormCreate() {
-    FHelpFile = WithTrailingSlash(QCoreApplication::applicationDirPath().toStdString()) + "flk.chm";
+    FHelpFile = HelpFilePath().toStdString();
     FAlbumsModified = FModified = FPanning = false;
     FImageSource = isNew;
     FImageFile.clear();
@@ -297,12 +298,7 @@ void TMainForm::CreateCD() {
 }
 
 void TMainForm::HelpContentsClick() {
-    const QString path = QString::fromStdString(FHelpFile);
-    if (!QFileInfo::exists(path)) {
-        FPrompts->ShowError(this, QStringLiteral("No help file was found at %1.").arg(path));
-        return;
-    }
-    FPrompts->ShowError(this, QStringLiteral("The help viewer is not available yet (%1).").arg(path));
+    ShowHelpContents(this, QString::fromStdString(FHelpFile));
 }
 
 void TMainForm::HelpAboutClick() {

@@ -136,7 +136,7 @@ public:
     void CommitImage(bool refresh);
     void AddPhotoToAlbum();
     bool ChooseAlbumAndAdd(QPoint at);
-    QStringList AlbumNames() const;
+    std::vector<std::string> AlbumNames() const;
     TPhotoNode* FindPhotoByFile(const std::string& path) const;
     int CheckDupImage(const std::string& path, TPhotoNode*& node);
     std::pair<int32_t, int32_t> MakeThumbnailFile(const std::string& fileName);

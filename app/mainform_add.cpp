@@ -38,9 +38,10 @@ int ReadQuality() {
 
 } // namespace
 
-QStringList TMainForm::AlbumNames() const {
-    QStringList names;
-    for (int i = 0; i < FAlbumTree->topLevelItemCount(); ++i) names << FAlbumTree->topLevelItem(i)->text(0);
+std::vector<std::string> TMainForm::AlbumNames() const {
+    std::vector<std::string> names;
+    for (int i = 0; i < FAlbumTree->topLevelItemCount(); ++i)
+        if (TAlbumNode* album = AlbumNodeAt(i)) names.push_back(album->Album().Title);
     return names;
 }
 
@@ -58,7 +59,7 @@ TPhotoNode* TMainForm::FindPhotoByFile(const std::string& path) const {
 int TMainForm::CheckDupImage(const std::string& path, TPhotoNode*& node) {
     node = FindPhotoByFile(path);
     if (!node) return -1;
-    return FPrompts->ImageAlreadyUsed(this, node->Photo(), node->parent()->text(0), FImageDir);
+    return FPrompts->ImageAlreadyUsed(this, node->Photo(), AsAlbumNode(node->parent())->Album().Title, FImageDir);
 }
 
 // Writes the thumbnail of the working copy beside the photo's image and returns the sizes of
@@ -154,19 +155,17 @@ void TMainForm::CommitImage(bool refresh) {
 }
 
 bool TMainForm::ChooseAlbumAndAdd(QPoint at) {
-    const QStringList names = AlbumNames();
-    if (names.isEmpty()) {
+    const std::vector<std::string> names = AlbumNames();
+    if (names.empty()) {
         FPrompts->ShowInformation(this, QApplication::applicationDisplayName(),
                                   "You must create a new album before adding a photo.");
         return false;
     }
-    // (-1, -1) centres the choice on the image view.
-    if (at.x() < 0 || at.y() < 0) at = FImgView->mapToGlobal(FImgView->rect().center());
-    QString chosen;
+    std::string chosen;
     if (!FPrompts->ChooseAlbum(this, names, at, chosen)) return false;
     for (int i = 0; i < FAlbumTree->topLevelItemCount(); ++i) {
         QTreeWidgetItem* album = FAlbumTree->topLevelItem(i);
-        if (album->text(0).compare(chosen, Qt::CaseInsensitive) == 0) {
+        if (album->text(0).compare(ToDisplay(chosen), Qt::CaseInsensitive) == 0) {
             SelectNode(album);
             AddPhotoToAlbum();
             break;

@@ -45,7 +45,7 @@ void TMainForm::RemovePhotoNode(TPhotoNode* node) {
 
 void TMainForm::RemoveAlbumNode(TAlbumNode* node) {
     bool eraseFiles = false;
-    if (!FPrompts->RemoveAlbum(this, node->text(0), eraseFiles)) return;
+    if (!FPrompts->RemoveAlbum(this, node->Album().Title, eraseFiles)) return;
     FAlbumTree->setUpdatesEnabled(false);
     const std::string albumFile = FAlbumDir + FileNamePart(node->Album().AlbumFile);
     for (int i = 0; i < node->childCount(); ++i)

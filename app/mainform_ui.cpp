@@ -277,6 +277,9 @@ void TMainForm::CreatePanels() {
     FThumbView = new TImgView32;
     FThumbView->setObjectName("FThumbView");
     FThumbView->setFixedSize(120, 120);
+    FThumbView->setFrameShape(QFrame::NoFrame);
+    FThumbView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    FThumbView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     FThumbView->setToolTip("Double-click to display full image");
     thumbLayout->addWidget(FThumbView, 0, Qt::AlignCenter);
     albumLayout->addWidget(Panel3);

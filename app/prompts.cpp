@@ -1,5 +1,12 @@
 #include "prompts.h"
 
+#include "album_list_form.h"
+#include "del_album_form.h"
+#include "del_photo_form.h"
+#include "img_modify_form.h"
+#include "photo_form.h"
+#include "used_image_form.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -24,28 +31,32 @@ void TDialogPrompts::ShowInformation(QWidget* parent, const QString& caption, co
     box.exec();
 }
 
-bool TDialogPrompts::PhotoProperties(QWidget*, TPhoto&, const TBitmap32&) {
-    return false;
+bool TDialogPrompts::PhotoProperties(QWidget* parent, TPhoto& photo, const TBitmap32& preview) {
+    return TPhotoForm::Execute(parent, photo, preview);
 }
 
-bool TDialogPrompts::ModifyImage(QWidget*, const TBitmap32&, TToneTable&) {
-    return false;
+bool TDialogPrompts::ModifyImage(QWidget* parent, const TBitmap32& source, TToneTable& table) {
+    return TImgModifyForm::Execute(parent, source, table);
 }
 
-bool TDialogPrompts::ChooseAlbum(QWidget*, const QStringList&, QPoint, QString&) {
-    return false;
+bool TDialogPrompts::ChooseAlbum(QWidget* parent, const std::vector<std::string>& titles, QPoint at,
+                                 std::string& chosen) {
+    QWidget* imageView = parent ? parent->findChild<QWidget*>("FImgView") : nullptr;
+    return TAlbumListForm::Execute(parent, titles, chosen, at, imageView);
 }
 
-int TDialogPrompts::ImageAlreadyUsed(QWidget*, const TPhoto&, const QString&, const std::string&) {
-    return mrNo;
+int TDialogPrompts::ImageAlreadyUsed(QWidget* parent, const TPhoto& photo, const std::string& albumTitle,
+                                     const std::string& imageDir) {
+    return TUsedImageForm::Execute(parent, photo, albumTitle, imageDir);
 }
 
-bool TDialogPrompts::RemovePhoto(QWidget*, const TPhoto&, const std::string&, const std::string&, bool&) {
-    return false;
+bool TDialogPrompts::RemovePhoto(QWidget* parent, const TPhoto& photo, const std::string& thumbDir,
+                                 const std::string& imageDir, bool& eraseFiles) {
+    return TDelPhotoForm::Execute(parent, photo, thumbDir, imageDir, eraseFiles);
 }
 
-bool TDialogPrompts::RemoveAlbum(QWidget*, const QString&, bool&) {
-    return false;
+bool TDialogPrompts::RemoveAlbum(QWidget* parent, const std::string& title, bool& eraseFiles) {
+    return TDelAlbumForm::Execute(parent, title, eraseFiles);
 }
 
 QString TDialogPrompts::OpenImageFile(QWidget* parent) {

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <string>
+#include <vector>
 
 class QWidget;
 class TBitmap32;
@@ -34,16 +35,18 @@ public:
     virtual bool PhotoProperties(QWidget* parent, TPhoto& photo, const TBitmap32& preview) = 0;
     // "Modify Image" over `source`; true when the user applied a tone table.
     virtual bool ModifyImage(QWidget* parent, const TBitmap32& source, TToneTable& table) = 0;
-    // "Add Photo to Album" near the screen point `at`; true on OK with the chosen name.
-    virtual bool ChooseAlbum(QWidget* parent, const QStringList& names, QPoint at, QString& chosen) = 0;
-    // "Image Already Used" for the photo of album `albumLabel`: mrYes duplicates, mrNo drops.
-    virtual int ImageAlreadyUsed(QWidget* parent, const TPhoto& photo, const QString& albumLabel,
+    // "Add Photo to Album" near the screen point `at` ((-1, -1): centred on the image view);
+    // true on OK with the chosen album title.
+    virtual bool ChooseAlbum(QWidget* parent, const std::vector<std::string>& titles, QPoint at,
+                             std::string& chosen) = 0;
+    // "Image Already Used" for the photo of album `albumTitle`: mrYes duplicates, mrNo drops.
+    virtual int ImageAlreadyUsed(QWidget* parent, const TPhoto& photo, const std::string& albumTitle,
                                  const std::string& imageDir) = 0;
     // "Remove Photo from Album" / "Remove Album": true on "&Remove", with the state of the box
     // that asks to erase the image files as well.
     virtual bool RemovePhoto(QWidget* parent, const TPhoto& photo, const std::string& thumbDir,
                              const std::string& imageDir, bool& eraseFiles) = 0;
-    virtual bool RemoveAlbum(QWidget* parent, const QString& title, bool& eraseFiles) = 0;
+    virtual bool RemoveAlbum(QWidget* parent, const std::string& title, bool& eraseFiles) = 0;
     // The picture open dialog; an empty path when cancelled.
     virtual QString OpenImageFile(QWidget* parent) = 0;
 };
@@ -56,11 +59,12 @@ public:
     void ShowInformation(QWidget* parent, const QString& caption, const QString& text) override;
     bool PhotoProperties(QWidget* parent, TPhoto& photo, const TBitmap32& preview) override;
     bool ModifyImage(QWidget* parent, const TBitmap32& source, TToneTable& table) override;
-    bool ChooseAlbum(QWidget* parent, const QStringList& names, QPoint at, QString& chosen) override;
-    int ImageAlreadyUsed(QWidget* parent, const TPhoto& photo, const QString& albumLabel,
+    bool ChooseAlbum(QWidget* parent, const std::vector<std::string>& titles, QPoint at,
+                     std::string& chosen) override;
+    int ImageAlreadyUsed(QWidget* parent, const TPhoto& photo, const std::string& albumTitle,
                          const std::string& imageDir) override;
     bool RemovePhoto(QWidget* parent, const TPhoto& photo, const std::string& thumbDir,
                      const std::string& imageDir, bool& eraseFiles) override;
-    bool RemoveAlbum(QWidget* parent, const QString& title, bool& eraseFiles) override;
+    bool RemoveAlbum(QWidget* parent, const std::string& title, bool& eraseFiles) override;
     QString OpenImageFile(QWidget* parent) override;
 };

@@ -49,7 +49,7 @@ TEST_F(AddPhotoTest, AScannedImageGetsTheNextNameAThumbnailAndItsSizes) {
     EXPECT_EQ(photo.Caption, "Harbour");
     EXPECT_EQ(photo.ImageSize, static_cast<int32_t>(fs::file_size(Folders.ImageDir + name)));
     EXPECT_EQ(photo.ThumbSize, static_cast<int32_t>(fs::file_size(Folders.ThumbDir + name)));
-    EXPECT_EQ(Prompts->Offered, (QStringList{"Trip", "trip"}));
+    EXPECT_EQ(Prompts->Offered, (std::vector<std::string>{"Trip", "trip"}));
     EXPECT_FALSE(window.FImgView->HasImage());
     EXPECT_TRUE(window.FAlbumsModified);
     EXPECT_EQ(window.StatusText(2).toStdString(), name);

@@ -34,17 +34,17 @@ public:
         return true;
     }
     // Add Photo to Album: the album names offered and the next name to choose (none cancels).
-    QStringList Offered;
-    std::deque<QString> Albums;
-    bool ChooseAlbum(QWidget*, const QStringList& names, QPoint, QString& chosen) override {
+    std::vector<std::string> Offered;
+    std::deque<std::string> Albums;
+    bool ChooseAlbum(QWidget*, const std::vector<std::string>& titles, QPoint, std::string& chosen) override {
         Asked << "Add Photo to Album";
-        Offered = names;
+        Offered = titles;
         if (Albums.empty()) return false;
         chosen = Albums.front();
         Albums.pop_front();
         return true;
     }
-    int ImageAlreadyUsed(QWidget*, const TPhoto&, const QString&, const std::string&) override {
+    int ImageAlreadyUsed(QWidget*, const TPhoto&, const std::string&, const std::string&) override {
         Asked << "Image Already Used";
         return NextAnswer() == mrYes ? mrYes : mrNo;
     }
@@ -56,7 +56,7 @@ public:
         erase = EraseFiles;
         return NextAnswer() == mrYes;
     }
-    bool RemoveAlbum(QWidget*, const QString&, bool& erase) override {
+    bool RemoveAlbum(QWidget*, const std::string&, bool& erase) override {
         Asked << "Remove Album";
         erase = EraseFiles;
         return NextAnswer() == mrYes;
