@@ -132,6 +132,17 @@ int TAcquireImage::GetConditionCode() const {
     return FLastStatus != SANE_STATUS_GOOD ? int(FLastStatus) + 0x8000 : 1;
 }
 
+std::optional<TBitmap32> AcquireFromDefaultSource(TAcquireImage& scanner) {
+    if (!scanner.LoadSourceManager()) return std::nullopt;
+    scanner.OpenSourceManager();
+    scanner.SelectSource(scanner.GetSourceName(true));
+    scanner.OpenSource();
+    std::optional<TBitmap32> page = scanner.AcquireBitmap();
+    scanner.CloseSourceManager();
+    scanner.UnloadSourceManager();
+    return page;
+}
+
 std::vector<std::string> ListScanSources(const std::string& libraryName) {
     TAcquireImage scanner;
     scanner.LibraryName = libraryName;

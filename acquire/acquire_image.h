@@ -94,6 +94,10 @@ private:
     SANE_Status FLastStatus = SANE_STATUS_GOOD;
 };
 
+// A whole scanning session: load, open, select the default source, open it, acquire the
+// page, close and unload. Each step fails in turn after an earlier failure.
+std::optional<TBitmap32> AcquireFromDefaultSource(TAcquireImage& scanner);
+
 // A whole session that lists the sources: load, open, list, close, unload. Empty when
 // SANE is missing or finds no device.
 std::vector<std::string> ListScanSources(const std::string& libraryName = kSaneLibraryName);

@@ -24,16 +24,7 @@ std::optional<TBitmap32> ScanOnePage(TAcquireImage& scanner, TScanSourceList& so
     scanner.UserInterface = &dialog;
     scanner.DefaultSource = TPrefs().Scansource;
     scanner.SetKnownSources(sources.Names());
-    std::optional<TBitmap32> page;
-    if (scanner.LoadSourceManager()) {
-        // Each step fails in turn after an earlier failure; the results need no check.
-        scanner.OpenSourceManager();
-        scanner.SelectSource(scanner.GetSourceName(true));
-        scanner.OpenSource();
-        page = scanner.AcquireBitmap();
-        scanner.CloseSourceManager();
-        scanner.UnloadSourceManager();
-    }
+    std::optional<TBitmap32> page = AcquireFromDefaultSource(scanner);
     scanner.UserInterface = nullptr;
     return page;
 }

@@ -2,6 +2,7 @@
 // scanner sources of SANE's "test" backend.
 #include "prefs_form.h"
 #include "scan_source_list.h"
+#include "scratch_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -44,9 +45,6 @@ const std::vector<TCDWriterChoice> kTwoWriters{
 
 class PrefsFormTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        OpenSettings()->clear();
-    }
     // The settings the dialog starts from.
     void Store(const std::function<void(TPrefs&)>& change) {
         TPrefs prefs;
@@ -58,6 +56,7 @@ protected:
         FForm->show();
         return *FForm;
     }
+    TScratchSettings FSettings;
     std::unique_ptr<TPrefsForm> FForm;
 };
 

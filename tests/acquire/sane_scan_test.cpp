@@ -154,14 +154,10 @@ TEST(SanePage, ReadErrorsEndTheScanWithoutAPage) {
 }
 
 TEST(SanePage, CancelStopsARunningScan) {
-    TSaneLibrary library;
-    ASSERT_TRUE(library.Load(kSaneLibraryName));
-    const TSaneApi& api = library.Api();
-    ASSERT_EQ(api.init(nullptr, nullptr), SANE_STATUS_GOOD);
-    SANE_Handle device = nullptr;
-    ASSERT_EQ(api.open("test:0", &device), SANE_STATUS_GOOD);
+    const TOpenTestDevice test;
+    ASSERT_TRUE(test.Opened());
     {
-        TSaneOptions options(api, device);
+        TSaneOptions options(test.Api(), test.Device());
         // A page that takes seconds to arrive.
         options.SetText(SANE_NAME_SCAN_MODE, "Color");
         options.SetNumber(SANE_NAME_SCAN_RESOLUTION, 300);
@@ -171,46 +167,36 @@ TEST(SanePage, CancelStopsARunningScan) {
     std::atomic<bool> cancelled{false};
     TScanProgress progress;
     TScanOutcome outcome;
-    std::thread scanning([&] { outcome = ScanPages(api, device, false, cancelled, &progress); });
+    std::thread scanning([&] { outcome = ScanPages(test.Api(), test.Device(), false, cancelled, &progress); });
     while (progress.Received == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     cancelled = true;
-    api.cancel(device);
+    test.Api().cancel(test.Device());
     scanning.join();
     EXPECT_EQ(outcome.Status, SANE_STATUS_CANCELLED);
     EXPECT_FALSE(outcome.Page);
     EXPECT_LT(progress.Received, progress.Expected);
-    api.close(device);
-    api.exit();
 }
 
 TEST(SaneOptions, ValuesAreClampedToTheDevice) {
-    TSaneLibrary library;
-    ASSERT_TRUE(library.Load(kSaneLibraryName));
-    const TSaneApi& api = library.Api();
-    ASSERT_EQ(api.init(nullptr, nullptr), SANE_STATUS_GOOD);
-    SANE_Handle device = nullptr;
-    ASSERT_EQ(api.open("test:0", &device), SANE_STATUS_GOOD);
-    {
-        TSaneOptions options(api, device);
-        EXPECT_EQ(options.SetNumber(SANE_NAME_SCAN_RESOLUTION, 5000), SANE_STATUS_GOOD);
-        EXPECT_EQ(options.Number(SANE_NAME_SCAN_RESOLUTION), 1200);
-        options.SetNumber(SANE_NAME_SCAN_RESOLUTION, 0.2);
-        EXPECT_EQ(options.Number(SANE_NAME_SCAN_RESOLUTION), 1);
-        options.SetNumber(SANE_NAME_BIT_DEPTH, 12);  // listed: 1, 8, 16
-        EXPECT_EQ(options.Number(SANE_NAME_BIT_DEPTH), 8);
-        options.SetNumber(SANE_NAME_SCAN_BR_X, -20);
-        EXPECT_EQ(options.Number(SANE_NAME_SCAN_BR_X), 0);
-        EXPECT_EQ(options.SetText(SANE_NAME_SCAN_MODE, "Bogus"), SANE_STATUS_INVAL);
+    const TOpenTestDevice test;
+    ASSERT_TRUE(test.Opened());
+    TSaneOptions options(test.Api(), test.Device());
+    EXPECT_EQ(options.SetNumber(SANE_NAME_SCAN_RESOLUTION, 5000), SANE_STATUS_GOOD);
+    EXPECT_EQ(options.Number(SANE_NAME_SCAN_RESOLUTION), 1200);
+    options.SetNumber(SANE_NAME_SCAN_RESOLUTION, 0.2);
+    EXPECT_EQ(options.Number(SANE_NAME_SCAN_RESOLUTION), 1);
+    options.SetNumber(SANE_NAME_BIT_DEPTH, 12);  // listed: 1, 8, 16
+    EXPECT_EQ(options.Number(SANE_NAME_BIT_DEPTH), 8);
+    options.SetNumber(SANE_NAME_SCAN_BR_X, -20);
+    EXPECT_EQ(options.Number(SANE_NAME_SCAN_BR_X), 0);
+    EXPECT_EQ(options.SetText(SANE_NAME_SCAN_MODE, "Bogus"), SANE_STATUS_INVAL);
 
-        // Colour makes three-pass available: the device asks for its options to be re-read.
-        EXPECT_FALSE(options.Settable("three-pass"));
-        EXPECT_EQ(options.SetText(SANE_NAME_SCAN_MODE, "color"), SANE_STATUS_GOOD);
-        EXPECT_TRUE(options.ReloadedByLastSet());
-        EXPECT_EQ(options.Text(SANE_NAME_SCAN_MODE), "Color");
-        EXPECT_TRUE(options.Settable("three-pass"));
-    }
-    api.close(device);
-    api.exit();
+    // Colour makes three-pass available: the device asks for its options to be re-read.
+    EXPECT_FALSE(options.Settable("three-pass"));
+    EXPECT_EQ(options.SetText(SANE_NAME_SCAN_MODE, "color"), SANE_STATUS_GOOD);
+    EXPECT_TRUE(options.ReloadedByLastSet());
+    EXPECT_EQ(options.Text(SANE_NAME_SCAN_MODE), "Color");
+    EXPECT_TRUE(options.Settable("three-pass"));
 }
 
 } // namespace

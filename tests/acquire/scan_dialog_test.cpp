@@ -3,6 +3,8 @@
 #include "scan_area_view.h"
 #include "scan_commands.h"
 #include "scan_dialog.h"
+#include "scan_test_support.h"
+#include "scratch_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -25,28 +27,18 @@ QStringList Items(const QComboBox* box) {
     return items;
 }
 
-// test:0 opened for one test, SANE closed again afterwards.
+// The dialog on test:0, opened for one test.
 class ScanDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(FLibrary.Load(kSaneLibraryName));
-        ASSERT_EQ(Api().init(nullptr, nullptr), SANE_STATUS_GOOD);
-        ASSERT_EQ(Api().open("test:0", &FDevice), SANE_STATUS_GOOD);
-    }
-    void TearDown() override {
-        FDialog.reset();
-        if (FDevice) Api().close(FDevice);
-        Api().exit();
-    }
-    const TSaneApi& Api() const { return FLibrary.Api(); }
+    void SetUp() override { ASSERT_TRUE(FTest.Opened()); }
     // Options the user cannot reach in the dialog (the test backend's own).
     void Prepare(const std::function<void(TSaneOptions&)>& set) {
-        TSaneOptions options(Api(), FDevice);
+        TSaneOptions options(FTest.Api(), FTest.Device());
         set(options);
     }
     TScanDialog& Dialog() {
         if (!FDialog) {
-            FDialog = std::make_unique<TScanDialog>(Api(), FDevice, "test:0");
+            FDialog = std::make_unique<TScanDialog>(FTest.Api(), FTest.Device(), "test:0");
             FDialog->show();
         }
         return *FDialog;
@@ -61,8 +53,7 @@ protected:
         control->click();
     }
 
-    TSaneLibrary FLibrary;
-    SANE_Handle FDevice = nullptr;
+    TOpenTestDevice FTest;
     std::unique_ptr<TScanDialog> FDialog;
 };
 
@@ -154,6 +145,7 @@ TEST_F(ScanDialogTest, PreviewShowsTheBedAndKeepsTheSettings) {
 
 // The scan dialog as a user meets it: "&Scan" opens it for the stored source.
 TEST(ScanCommands, ScanOnePageUsesTheStoredSource) {
+    const TScratchSettings settings;
     ScanSourceMenuClick("test:1");
     TScanSourceList sources;
     sources.Start();
@@ -175,6 +167,7 @@ TEST(ScanCommands, ScanOnePageUsesTheStoredSource) {
 }
 
 TEST(ScanCommands, SourceMenuChecksTheStoredSourceAndStoresAChoice) {
+    const TScratchSettings settings;
     ScanSourceMenuClick("test:1");
     QMenu menu;
     FillScanSourceMenu(&menu, {"test:0", "test:1", "A&B"});

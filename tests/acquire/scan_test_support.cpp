@@ -13,21 +13,24 @@ TScanOutcome TScriptedScan::Run(const TSaneApi& api, SANE_Handle device, const s
     return Outcome;
 }
 
+TOpenTestDevice::TOpenTestDevice(const char* name) {
+    if (!FLibrary.Load(kSaneLibraryName)) return;
+    FInitialised = Api().init(nullptr, nullptr) == SANE_STATUS_GOOD;
+    if (FInitialised && Api().open(name, &FDevice) != SANE_STATUS_GOOD) FDevice = nullptr;
+}
+
+TOpenTestDevice::~TOpenTestDevice() {
+    if (FDevice) Api().close(FDevice);
+    if (FInitialised) Api().exit();
+}
+
 std::optional<TBitmap32> ScanTestPage(const std::string& source, std::function<void(TSaneOptions&)> setOptions,
                                       TScanOutcome* outcome) {
     TScriptedScan dialog(std::move(setOptions));
     TAcquireImage scanner;
     scanner.UserInterface = &dialog;
     scanner.DefaultSource = source;
-    std::optional<TBitmap32> page;
-    if (scanner.LoadSourceManager()) {
-        scanner.OpenSourceManager();
-        scanner.SelectSource(scanner.GetSourceName(true));
-        scanner.OpenSource();
-        page = scanner.AcquireBitmap();
-        scanner.CloseSourceManager();
-        scanner.UnloadSourceManager();
-    }
+    std::optional<TBitmap32> page = AcquireFromDefaultSource(scanner);
     if (outcome) *outcome = dialog.Outcome;
     return page;
 }

@@ -21,6 +21,21 @@ private:
     std::function<void(TSaneOptions&)> FSetOptions;
 };
 
+// A test backend device opened directly through the SANE interface, closed on destruction.
+class TOpenTestDevice {
+public:
+    explicit TOpenTestDevice(const char* name = "test:0");
+    ~TOpenTestDevice();
+    bool Opened() const { return FDevice != nullptr; }
+    const TSaneApi& Api() const { return FLibrary.Api(); }
+    SANE_Handle Device() const { return FDevice; }
+
+private:
+    TSaneLibrary FLibrary;
+    bool FInitialised = false;
+    SANE_Handle FDevice = nullptr;
+};
+
 // Opens `source` the way scanning does, runs `setOptions` and returns the page.
 std::optional<TBitmap32> ScanTestPage(const std::string& source, std::function<void(TSaneOptions&)> setOptions,
                                       TScanOutcome* outcome = nullptr);
