@@ -1,0 +1,273 @@
+#include "cd_form.h"
+
+#include "cd_form_lists.h"
+#include "cd_form_widgets.h"
+#include "mcdburner.h"
+#include "window_state.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QSplitter>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QPushButton* MakeButton(const char* name, const QString& text, const QString& hint) {
+    auto* button = new QPushButton(text);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    SetCDHint(button, hint);
+    return button;
+}
+
+QLabel* MakeLabel(const char* name) {
+    auto* label = new QLabel;
+    label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+} // namespace
+
+std::string TCDForm::ViewerPathFor(const std::string& programFolder) {
+    const QDir folder(QString::fromStdString(programFolder));
+    const QString beside = folder.filePath("Resources/Diorama.exe");
+    const QString installed = QDir::cleanPath(folder.filePath("../share/fotolark/Resources/Diorama.exe"));
+    return (QFileInfo::exists(beside) || !QFileInfo::exists(installed) ? beside : installed).toStdString();
+}
+
+TCDForm::TCDForm(const TStorageFolders& folders, TMCDBurner& burner, const QString& helpFile, TCDPrompts* prompts,
+                 QWidget* parent)
+    : QDialog(parent), FFolders(folders), FBurner(burner), FHelpFile(helpFile),
+      FOwnPrompts(prompts ? nullptr : std::make_unique<TCDDialogPrompts>()),
+      FPrompts(prompts ? prompts : FOwnPrompts.get()) {
+    setObjectName("CDForm");
+    setWindowTitle("Create a CD");
+    setWindowFlags(Qt::Window | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    CreateControls();
+    resize(517, 450);
+    setMinimumSize(450, 250);
+    PJRegWdwState1 = new TPJRegWdwState(this, "Window/CDWindow", OpenSettings, false);
+
+    // The component's stored configuration for album discs; each job sets its own parts.
+    ApplyBurnerSettings(FBurner);
+    ViewerPath = ViewerPathFor(QCoreApplication::applicationDirPath().toStdString());
+    lblUsed->setText("Used: 0.00");
+    lblAvailable->setText("Available: 0.00");
+    SetMessage("");
+    FAlbums = FindAlbums(FFolders.AlbumDir);
+    for (const auto& album : FAlbums) LBAlbums->AppendAlbum(album.get());
+    if (!FBurner.ASPIInitialized()) {
+        cxISOFile->setChecked(true);
+        cxISOFile->setEnabled(false);
+    }
+    AttachBurnerHandlers();
+}
+
+TCDForm::~TCDForm() {
+    FinishPendingJob();
+    DetachBurnerHandlers();
+}
+
+void TCDForm::CreateControls() {
+    LBAlbums = new TAlbumListBox("LBAlbums", "Albums in current \"base folder\"");
+    btnCopyAll = MakeButton("btnCopyAll", "&Add All", "Put all albums into layout");
+    LBLayout = new TAlbumListBox("LBLayout", "Albums to write to CD");
+    btnRemoveAll = MakeButton("btnRemoveAll", "&Remove All", "Clear albums from layout");
+    for (TAlbumListBox* list : {LBAlbums, LBLayout}) {
+        list->OnDragOver = [this](QObject* source) { return LBDragOver(source); };
+        list->OnDragDrop = [this, list](QObject* source, QPoint pos) { LBDragDrop(list, source, pos); };
+    }
+    connect(btnCopyAll, &QPushButton::clicked, this, &TCDForm::btnCopyAllClick);
+    connect(btnRemoveAll, &QPushButton::clicked, this, &TCDForm::btnRemoveAllClick);
+
+    FAlbumPanel = MakeListPanel("Available Albums (drag to layout)", LBAlbums, btnCopyAll);
+    FAlbumPanel->setObjectName("FAlbumPanel");
+    FAlbumPanel->setMinimumWidth(200);
+    FLayoutPanel = MakeListPanel("CD Layout (write to CD)", LBLayout, btnRemoveAll);
+    FSplitter = new QSplitter(Qt::Horizontal);
+    FSplitter->setObjectName("FSplitter");
+    FSplitter->setHandleWidth(4);
+    FSplitter->setChildrenCollapsible(false);
+    FSplitter->addWidget(FAlbumPanel);
+    FSplitter->addWidget(FLayoutPanel);
+
+    FTimer = new QTimer(this);
+    FTimer->setInterval(1000);
+    connect(FTimer, &QTimer::timeout, this, &TCDForm::FTimerTimer);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(FSplitter, 1);
+    layout->addLayout(MakeFooter());
+}
+
+QWidget* TCDForm::MakeListPanel(const char* heading, TAlbumListBox* list, QPushButton* button) {
+    auto* panel = new QWidget;
+    auto* title = new QLabel(heading);
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addStretch();
+    buttonRow->addWidget(button);
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(title);
+    layout->addWidget(list, 1);
+    layout->addLayout(buttonRow);
+    return panel;
+}
+
+QLayout* TCDForm::MakeFooter() {
+    FProgress = new QProgressBar;
+    FProgress->setObjectName("FProgress");
+    FProgress->setTextVisible(true);
+    FProgress->setValue(0);
+
+    lblUsed = MakeLabel("lblUsed");
+    lblAvailable = MakeLabel("lblAvailable");
+    lblAvailable->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblMessage = MakeLabel("lblMessage");
+    QFont bold = lblMessage->font();
+    bold.setBold(true);
+    lblMessage->setFont(bold);
+    QPalette messageColours = lblMessage->palette();
+    messageColours.setColor(QPalette::WindowText, Qt::red);
+    messageColours.setColor(QPalette::Window, Qt::white);
+    lblMessage->setPalette(messageColours);
+    lblMessage->setAutoFillBackground(true);
+
+    cxTestBurn = new QCheckBox("&Test Write");
+    cxTestBurn->setObjectName("cxTestBurn");
+    SetCDHint(cxTestBurn, "Test writing to CD");
+    cxISOFile = new QCheckBox("Create ISO File");
+    cxISOFile->setObjectName("cxISOFile");
+    SetCDHint(cxISOFile, "Create CD image file");
+    Label1 = new QLabel("Title for CD:");
+    Label1->setObjectName("Label1");
+    edTitle = new QLineEdit;
+    edTitle->setObjectName("edTitle");
+    edTitle->setMaxLength(32);
+    SetCDHint(edTitle, "Enter a title for the CD");
+    Label1->setBuddy(edTitle);
+
+    sbHelp = MakeCDHelpButton(this, FHelpFile);
+    btnAbort = MakeButton("btnAbort", "&Abort Write", "Stop writing the CD or ISO file");
+    btnAbort->hide();
+    btnBurn = MakeButton("btnBurn", "&Write CD", "Write albums to CD or ISO file");
+    btnBurn->setEnabled(false);
+    btnClose = MakeButton("btnClose", "&Close", "Close this window");
+    connect(btnAbort, &QPushButton::clicked, this, &TCDForm::btnAbortClick);
+    connect(btnBurn, &QPushButton::clicked, this, &TCDForm::btnBurnClick);
+    connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* space = new QHBoxLayout;
+    space->addWidget(lblUsed);
+    space->addStretch();
+    space->addWidget(lblAvailable);
+    auto* options = new QHBoxLayout;
+    options->addWidget(cxTestBurn);
+    options->addWidget(cxISOFile);
+    options->addStretch();
+    auto* title = new QHBoxLayout;
+    title->addWidget(Label1);
+    title->addWidget(edTitle, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(sbHelp);
+    buttons->addStretch();
+    buttons->addWidget(btnAbort);
+    buttons->addWidget(btnBurn);
+    buttons->addWidget(btnClose);
+
+    auto* footer = new QVBoxLayout;
+    footer->addWidget(FProgress);
+    footer->addLayout(space);
+    footer->addWidget(lblMessage);
+    footer->addLayout(options);
+    footer->addLayout(title);
+    footer->addLayout(buttons);
+    return footer;
+}
+
+void TCDForm::SetMessage(const QString& text) {
+    lblMessage->setText(text);
+}
+
+// ---- Window behaviour ----
+
+void TCDForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The questions of the first display are modal dialogs of their own: they open once
+    // this window is on the screen.
+    if (!FShown) QTimer::singleShot(0, this, &TCDForm::FormActivate);
+}
+
+void TCDForm::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        FormActivate();
+    } else if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+        // Minimising this window minimises the whole program, whose main window it blocks.
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window != this && window->isVisible() && !window->isMinimized()) window->showMinimized();
+    }
+}
+
+void TCDForm::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    const int half = (FSplitter->width() - FSplitter->handleWidth()) / 2;
+    FSplitter->setSizes({half, FSplitter->width() - FSplitter->handleWidth() - half});
+}
+
+void TCDForm::closeEvent(QCloseEvent* event) {
+    // While a job is being prepared or runs, the window stays (its buttons say so too).
+    if (!btnClose->isEnabled()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void TCDForm::reject() {
+    if (btnClose->isEnabled()) QDialog::reject();
+}
+
+void TCDForm::done(int result) {
+    FinishPendingJob();
+    PJRegWdwState1->Save();
+    QDialog::done(result);
+}
+
+void TCDForm::AttachBurnerHandlers() {
+    FBurner.OnAddFile = [this](TMCDBurner*, const std::string&, std::string& longFileName, std::string&, TDateTime&,
+                               int32_t, int64_t, bool& skip) {
+        OnAddFile(longFileName);
+        skip = false;
+    };
+    // Both events arrive on the recording thread: the window work is queued for this one.
+    FBurner.OnFinalizingTrack = [this](TMCDBurner*) {
+        QMetaObject::invokeMethod(this, [this] { SetMessage("Finalizing Track..."); }, Qt::QueuedConnection);
+    };
+    FBurner.OnWriteDone = [this](TMCDBurner*, const std::string& error) {
+        QMetaObject::invokeMethod(this, [this, error] { WriteDone(error); }, Qt::QueuedConnection);
+    };
+}
+
+void TCDForm::DetachBurnerHandlers() {
+    FBurner.OnAddFile = nullptr;
+    FBurner.OnFinalizingTrack = nullptr;
+    FBurner.OnWriteDone = nullptr;
+}

@@ -1,0 +1,184 @@
+// The CD window's write job: assembling the disc, starting it on the recorder or into an
+// image file, its progress, abort and end.
+#include "cd_form.h"
+
+#include "cd_form_drive_job.h"
+#include "cd_form_lists.h"
+#include "mcdburner.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+std::string Trimmed(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+} // namespace
+
+std::string TCDForm::Title() const {
+    return edTitle->text().toStdString();
+}
+
+void TCDForm::btnBurnClick() {
+    if (FJobRunning) return;  // the end of the last job has not been handled yet
+    const bool toFile = cxISOFile->isChecked();
+    if (toFile) {
+        const QString file = FPrompts->SaveIsoFile(this);
+        if (file.isEmpty()) return;
+        FBurner.ISOFileName = file.toStdString();
+    }
+    FJobRunning = true;
+    SetBusy(true);
+    QCoreApplication::processEvents();
+    ApplyJobSettings(toFile);
+    if (!toFile && !WaitForBlankDisc()) {
+        SetMessage("");
+        RefuseStart();
+        return;
+    }
+    SetMessage("Preparing files for writing...");
+    lblMessage->repaint();
+    if (!BuildContent()) return;
+    FBurner.PrepareImage(toFile);
+    if (toFile) StartFileJob();
+    else StartRecorderJob();
+}
+
+void TCDForm::ApplyJobSettings(bool toFile) {
+    const TPrefs prefs;
+    FBurner.IdVolume = VolumeIdFor(Title());
+    if (toFile) return;
+    if (!prefs.CDWriter.empty()) FBurner.SelectDriveLetter(prefs.CDWriter[0]);
+    FBurner.SetWriteSpeed(0);  // the drive's maximum
+    FBurner.TestWrite = cxTestBurn->isChecked();
+    FBurner.FinalizeDisc = true;
+}
+
+bool TCDForm::WaitForBlankDisc() {
+    SetMessage("Waiting for CD to be ready...");
+    if (FBurner.WaitReady(10000, 5000)) return true;
+    if (!FPrompts->AskOkCancel(this, "Insert Blank CD",
+                               "Make sure a blank CD-R is in the CD-R/RW drive.\nClick Ok to write"))
+        return false;
+    // "&Abort Write" ends this wait, so that a user without a disc is never stuck.
+    FWaitAborted = false;
+    btnAbort->show();
+    while (!FWaitAborted && !FBurner.TestUnitReady(5000)) QCoreApplication::processEvents();
+    btnAbort->hide();
+    return !FWaitAborted;
+}
+
+bool TCDForm::BuildContent() {
+    TDiscContent content;
+    for (const TAlbum* album : LBLayout->Albums()) content.Albums.push_back(album);
+    content.ImageDir = FFolders.ImageDir;
+    content.ThumbDir = FFolders.ThumbDir;
+    content.Title = Title();
+    content.ViewerPath = ViewerPath;
+    std::string error;
+    if (!FTemp.Create()) error = "Can't create a folder in " + TDiscTempFiles::SystemTempFolder();
+    else if (BuildDiscContent(FBurner, content, FTemp, error)) return true;
+    SetMessage(QString::fromStdString("Error: " + error));
+    EndDiscJob(FBurner, FTemp);
+    RefuseStart();
+    return false;
+}
+
+void TCDForm::StartFileJob() {
+    FProgress->setMaximum(static_cast<int>(std::max<int64_t>(FBurner.ImageBlocks(), 1)));
+    FProgress->setValue(0);
+    btnAbort->show();
+    SetMessage(QString::fromStdString("Creating " + FBurner.ISOFileName));
+    FTimer->start();
+    FBurner.WriteISOFile(FBurner.ISOFileName);
+}
+
+void TCDForm::StartRecorderJob() {
+    if (FBurner.ImageBlocks() > FBurner.FreeBlocks()) {
+        FPrompts->ShowMessage(this, "Layout Error", "Not enough free space on CD!");
+        SetMessage("");
+        EndDiscJob(FBurner, FTemp);
+        RefuseStart();
+        return;
+    }
+    FProgress->setMaximum(static_cast<int>(std::max<int64_t>(FBurner.ImageBlocks(), 1)));
+    FProgress->setValue(0);
+    btnAbort->show();
+    SetMessage("Writing the CD");
+    FTimer->start();
+    StartDriveRecording(FBurner);
+}
+
+// A start refused before any recording: back to editing.
+void TCDForm::RefuseStart() {
+    FJobRunning = false;
+    SetBusy(false);
+}
+
+void TCDForm::SetBusy(bool busy) {
+    btnBurn->setEnabled(!busy && LBLayout->Count() > 0);
+    btnClose->setEnabled(!busy);
+    if (busy == FBusyCursor) return;
+    FBusyCursor = busy;
+    if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);
+    else QApplication::restoreOverrideCursor();
+}
+
+void TCDForm::OnAddFile(const std::string& longFileName) {
+    SetMessage(QString::fromStdString(AddingFileMessage(longFileName)));
+    QCoreApplication::processEvents();
+}
+
+void TCDForm::FTimerTimer() {
+    FProgress->setValue(static_cast<int>(std::min<int64_t>(FBurner.BytesWritten() / 2048, FProgress->maximum())));
+    FProgress->repaint();
+}
+
+void TCDForm::btnAbortClick() {
+    FWaitAborted = true;
+    btnAbort->hide();
+    if (!FJobRunning || !FTimer->isActive()) return;  // only the wait for a disc was running
+    FBurner.AbortWrite();
+    // "&Write CD" follows when the aborted job has ended, so that two jobs never overlap.
+    btnClose->setEnabled(true);
+}
+
+void TCDForm::WriteDone(const std::string& error) {
+    // The recording thread and its producer let go of the disc tree before it is emptied.
+    FBurner.WaitForJob();
+    FTemp.Delete();
+    FTimer->stop();
+    FBurner.SynchronizeCache(300000, false);
+    FBurner.AllowMediumRemoval(true);
+    FTimerTimer();
+    FBurner.LoadEject(true);
+    QApplication::beep();
+    FBurner.ClearTree();
+    FProgress->setValue(0);
+    FProgress->setMaximum(std::max(Capacity, 1));  // editing shows the disc's share again
+    btnAbort->hide();
+    FJobRunning = false;
+    SetBusy(false);
+    const std::string reason = Trimmed(error);
+    if (!reason.empty()) SetMessage(QString::fromStdString("Error: " + reason));
+    else SetMessage(cxTestBurn->isChecked() ? "Test was successful." : "CD created.");
+}
+
+// Closing the window while an aborted job is still ending: wait for that end and handle it.
+void TCDForm::FinishPendingJob() {
+    if (!FJobRunning) return;
+    FBurner.AbortWrite();
+    FBurner.WaitForJob();
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}

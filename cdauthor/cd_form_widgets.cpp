@@ -1,0 +1,34 @@
+#include "cd_form_widgets.h"
+
+#include "help_viewer.h"
+
+#include <QIcon>
+#include <QStringDecoder>
+#include <QToolButton>
+
+void SetCDHint(QWidget* widget, const QString& hint) {
+    widget->setToolTip(hint.section('|', 0, 0));
+    widget->setStatusTip(hint.section('|', -1));
+}
+
+QToolButton* MakeCDHelpButton(QWidget* window, const QString& helpFile) {
+    auto* button = new QToolButton(window);
+    button->setObjectName("sbHelp");
+    button->setIcon(QIcon::fromTheme("help-contents"));
+    button->setText("?");
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);  // a speed button leaves the focus where it was
+    SetCDHint(button, "Fotolark Help|Fotolark Help");
+    QObject::connect(button, &QToolButton::clicked, window, [window, helpFile] { ShowHelpContents(window, helpFile); });
+    InstallHelpKey(window, helpFile);
+    return button;
+}
+
+QString AlbumTextToDisplay(const std::string& bytes) {
+    const QByteArrayView view(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(view);
+    if (!utf8.hasError()) return text;
+    QStringDecoder windows1252("windows-1252");
+    return windows1252.isValid() ? windows1252.decode(view) : QString::fromLatin1(view);
+}

@@ -1,0 +1,20 @@
+// Small pieces both CD dialogs share: two-part hints, the help button, album text on screen.
+#pragma once
+
+#include <QString>
+
+#include <string>
+
+class QToolButton;
+class QWidget;
+
+// A hint "short|long": the short part is the tool tip, the long part the status tip. A hint
+// without a bar uses its whole text for both.
+void SetCDHint(QWidget* widget, const QString& hint);
+
+// The help button `sbHelp` of `window`; it and F1 inside the window open the contents page
+// of `helpFile`.
+QToolButton* MakeCDHelpButton(QWidget* window, const QString& helpFile);
+
+// Album text as the user sees it: UTF-8, or Windows-1252 for bytes that are not UTF-8.
+QString AlbumTextToDisplay(const std::string& bytes);
