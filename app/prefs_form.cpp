@@ -69,6 +69,9 @@ TPrefsForm::TPrefsForm(QWidget* owner, std::vector<TCDWriterChoice> writers, TSc
     lblCDR->setBuddy(cbxCDR);
     lblCDDesc = new QLabel;
     lblCDDesc->setObjectName("lblCDDesc");
+    // A long description is cut at the dialog's edge rather than widening it; its tool tip
+    // shows it whole.
+    lblCDDesc->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
     Label3 = new QLabel("JPEG Image Quality:");
     auto* upDown = new TQualityUpDown;
@@ -103,12 +106,12 @@ TPrefsForm::TPrefsForm(QWidget* owner, std::vector<TCDWriterChoice> writers, TSc
     fields->addWidget(cbxScanners, 0, 1, 1, 2);
     fields->addWidget(lblCDR, 1, 0);
     fields->addWidget(cbxCDR, 1, 1);
-    fields->addWidget(lblCDDesc, 1, 2);
-    fields->addWidget(Label3, 2, 0);
-    fields->addWidget(udQuality, 2, 1);
-    fields->addWidget(Label1, 3, 0, 1, 3);
-    fields->addWidget(edStorage, 4, 0, 1, 2);
-    fields->addWidget(btnDirSelect, 4, 2, Qt::AlignRight);
+    fields->addWidget(lblCDDesc, 2, 0, 1, 3);
+    fields->addWidget(Label3, 3, 0);
+    fields->addWidget(udQuality, 3, 1);
+    fields->addWidget(Label1, 4, 0, 1, 3);
+    fields->addWidget(edStorage, 5, 0, 1, 2);
+    fields->addWidget(btnDirSelect, 5, 2, Qt::AlignRight);
     fields->setColumnStretch(2, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Bevel1);
@@ -141,7 +144,8 @@ void TPrefsForm::FormCreate(const std::vector<TCDWriterChoice>& writers) {
         const std::string drive = DriveOf(writer.DeviceID);
         if (drive == FPrefs.CDWriter && stored < 0) stored = cbxCDR->count();
         cbxCDR->addItem(QString::fromStdString(drive));
-        std::string description = QString::fromStdString(DescriptionOf(writer.DeviceID)).trimmed().toStdString();
+        // The inquiry fields are padded with blanks; one blank between words reads better.
+        std::string description = QString::fromStdString(DescriptionOf(writer.DeviceID)).simplified().toStdString();
         if (!writer.DeviceNode.empty()) description += " (" + writer.DeviceNode + ")";
         FDriveDescriptions.push_back(description);
     }
@@ -197,9 +201,11 @@ void TPrefsForm::FillScanners(const std::vector<std::string>& sources) {
 
 void TPrefsForm::cbxCDRChange() {
     const int index = cbxCDR->currentIndex();
-    lblCDDesc->setText(index >= 0 && std::size_t(index) < FDriveDescriptions.size()
-                           ? QString::fromStdString(FDriveDescriptions[std::size_t(index)])
-                           : QString());
+    const QString description = index >= 0 && std::size_t(index) < FDriveDescriptions.size()
+                                    ? QString::fromStdString(FDriveDescriptions[std::size_t(index)])
+                                    : QString();
+    lblCDDesc->setText(description);
+    lblCDDesc->setToolTip(description);
 }
 
 void TPrefsForm::cbxScannersChange() {

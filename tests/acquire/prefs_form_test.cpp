@@ -147,9 +147,9 @@ TEST_F(PrefsFormTest, StoredWriterIsPreselectedWithItsDescription) {
     EXPECT_TRUE(form.cbxCDR->isEnabled());
     EXPECT_EQ(form.cbxCDR->count(), 2);
     EXPECT_EQ(form.cbxCDR->currentText(), "E:");
-    EXPECT_EQ(form.lblCDDesc->text(), "VIRTUAL  CD-RW TWO       2.00 (/dev/sr1)");
+    EXPECT_EQ(form.lblCDDesc->text(), "VIRTUAL CD-RW TWO 2.00 (/dev/sr1)");
     form.cbxCDR->setCurrentIndex(0);
-    EXPECT_EQ(form.lblCDDesc->text(), "VIRTUAL  CD-RW ONE       1.00 (/dev/sr0)");
+    EXPECT_EQ(form.lblCDDesc->text(), "VIRTUAL CD-RW ONE 1.00 (/dev/sr0)");
     form.btnOk->click();
     EXPECT_EQ(TPrefs().CDWriter, "D:");
 }
