@@ -5,8 +5,10 @@
 
 namespace {
 
-// Pages larger than this (1 GiB of pixels) are refused rather than exhausting memory.
+// Pages larger than this (1 GiB of pixels) and lines longer than 64 MiB are refused rather
+// than exhausting memory.
 constexpr std::size_t kMaxPixels = std::size_t(1) << 28;
+constexpr std::size_t kMaxLineBytes = std::size_t(1) << 26;
 
 int ChannelsOf(SANE_Frame format) {
     return format == SANE_FRAME_RGB ? 3 : 1;
@@ -47,7 +49,9 @@ std::size_t PixelBytesPerLine(const SANE_Parameters& frame) {
 
 bool TPageAssembler::BeginFrame(const SANE_Parameters& frame) {
     const std::size_t needed = PixelBytesPerLine(frame);
-    if (needed == 0 || frame.bytes_per_line < 0 || std::size_t(frame.bytes_per_line) < needed) return false;
+    if (needed == 0 || frame.bytes_per_line < 0 || std::size_t(frame.bytes_per_line) < needed ||
+        std::size_t(frame.bytes_per_line) > kMaxLineBytes)
+        return false;
     // Every frame of a three-pass page has the width of the first one.
     if (FWidth == 0) FWidth = frame.pixels_per_line;
     if (frame.pixels_per_line != FWidth) return false;

@@ -3,6 +3,7 @@
 #include "page_assembler.h"
 
 #include <algorithm>
+#include <new>
 #include <vector>
 
 namespace {
@@ -77,10 +78,16 @@ TScanOutcome ScanPages(const TSaneApi& api, SANE_Handle device, bool fromFeeder,
             failed.FailedAtStart = !outcome.Page;
             return failed;
         }
-        TPageAssembler page;
-        const SANE_Status status = ReadPage(api, device, page, cancelled, progress);
+        SANE_Status status = SANE_STATUS_NO_MEM;
+        // Running out of memory must not escape: this runs on the scan dialog's worker thread.
+        try {
+            TPageAssembler page;
+            status = ReadPage(api, device, page, cancelled, progress);
+            if (status == SANE_STATUS_GOOD) outcome.Page = page.TakePage();
+        } catch (const std::bad_alloc&) {
+            status = SANE_STATUS_NO_MEM;
+        }
         if (status != SANE_STATUS_GOOD) return Failed(api, device, status);
-        outcome.Page = page.TakePage();
         ++outcome.Pages;
         if (!fromFeeder) break;
     }

@@ -88,6 +88,7 @@ TEST(PageAssembler, RefusesFramesItCannotDecode) {
         Frame(SANE_FRAME_RGB, 8, 4, 4, 11),              // lines shorter than their pixels
         Frame(SANE_FRAME_GRAY, 8, 0, 4, 4),              // no pixels
         Frame(SANE_FRAME_GRAY, 8, 1 << 20, 1 << 20, 1 << 20),  // beyond the size limit
+        Frame(SANE_FRAME_GRAY, 8, 4, 4, 1 << 30),              // absurdly long lines
     };
     for (const SANE_Parameters& frame : cases) {
         TPageAssembler page;
