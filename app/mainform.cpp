@@ -3,7 +3,9 @@
 
 #include "about_box.h"
 #include "album_nodes.h"
+#include "cd_writers.h"
 #include "file_names.h"
+#include "mcdburner.h"
 #include "help_viewer.h"
 #include "hints.h"
 #include "image_view.h"
@@ -52,8 +54,9 @@ void TMainForm::FormCreate() {
     FImageSource = isNew;
     FImageFile.clear();
 
-    // No recorder component or scanner source manager is wired in yet: both steps find nothing.
-    CompleteSettings(nullptr, nullptr);
+    CreateBurner();
+    FBurner->InitializeASPI(true);
+    CompleteSettings([this] { return FirstCdWriter(); }, nullptr);
 
     const TPrefs prefs;
     const TStorageFolders folders = StorageFolders(BaseFolder(prefs.BaseDir));
@@ -77,6 +80,26 @@ void TMainForm::FormCreate() {
     UpdateActions();
     FWorkBitmap.Delete();
     LoadAlbums();
+}
+
+// The disc component with the settings the program always gives it.
+void TMainForm::CreateBurner() {
+    FBurner = std::make_unique<TMCDBurner>(this);
+    FBurner->IdVolume = "Fotolark";
+    FBurner->IdApplication = "Fotolark";
+    FBurner->SetCacheSize(4194304);
+    FBurner->UnderrunProtection = true;
+    FBurner->FinalizeDisc = true;
+    FBurner->TestWrite = false;
+    FBurner->WritePostGap = true;
+    FBurner->DoDebug = true;
+    FBurner->ReadSpeed = 0;
+}
+
+// The drive letter of the first recorder that can write CD-R, or "" without one.
+std::string TMainForm::FirstCdWriter() {
+    const std::vector<std::string> writers = CdWriterIDs(*FBurner);
+    return writers.empty() ? std::string() : DriveLetterOf(writers.front());
 }
 
 // Until the window has first become active every action stays suspended.

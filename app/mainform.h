@@ -25,6 +25,7 @@ class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TAlbum;
+class TMCDBurner;
 class TAlbumNode;
 class TPhoto;
 class TPhotoNode;
@@ -94,6 +95,7 @@ public:
     QIcon FTreeImages[3];  // album closed, album open, photo
 
     TPrompts& Prompts() { return *FPrompts; }
+    TMCDBurner& Burner() { return *FBurner; }
 
     // ---- album tree (mainform_tree.cpp) ----
     void FAlbumTreeClick();
@@ -170,6 +172,8 @@ private:
 
     // start-up and exit (mainform.cpp)
     void FormCreate();
+    void CreateBurner();
+    std::string FirstCdWriter();
     bool FormClose();
     void FormDestroy();
     void SavePlacementSettings();
@@ -202,6 +206,7 @@ private:
     TAlbumNode* AlbumNodeAt(int index) const;
 
     std::unique_ptr<TPrompts> FPrompts;
+    std::unique_ptr<TMCDBurner> FBurner;
     TPJRegWdwState* PJRegWdwState1 = nullptr;
     QActionGroup* FZoomGroup = nullptr;
 };
