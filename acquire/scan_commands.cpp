@@ -9,7 +9,7 @@
 
 bool WaitForScanSources(TScanSourceList& sources, QWidget* parent) {
     sources.Start();
-    QProgressDialog waiting(QObject::tr("Looking for scanners..."), QObject::tr("&Cancel"), 0, 0, parent);
+    QProgressDialog waiting(kLookingForScanners, QObject::tr("&Cancel"), 0, 0, parent);
     waiting.setWindowModality(Qt::WindowModal);
     waiting.setMinimumDuration(0);
     QObject::connect(&sources, &TScanSourceList::SourcesListed, &waiting, &QProgressDialog::accept);
@@ -43,6 +43,13 @@ void FillScanSourceMenu(QMenu* menu, const std::vector<std::string>& sources) {
         group->addAction(item);
         QObject::connect(item, &QAction::triggered, menu, [source] { ScanSourceMenuClick(source); });
     }
+}
+
+void CompleteScanSource(const std::vector<std::string>& sources) {
+    TPrefs prefs;
+    if (!prefs.Scansource.empty() || sources.empty()) return;
+    prefs.Scansource = sources.front();
+    prefs.Save();
 }
 
 void ScanSourceMenuClick(const std::string& source) {

@@ -27,5 +27,8 @@ std::optional<TBitmap32> ScanOnePage(TAcquireImage& scanner, TScanSourceList& so
 // Fills `menu` with one radio item per source, the one equal to "Scansource" checked.
 // Choosing an item makes it the source that scanning uses (ScanSourceMenuClick).
 void FillScanSourceMenu(QMenu* menu, const std::vector<std::string>& sources);
+// Completes the settings of a first start once the sources are known: an empty
+// "Scansource" becomes the first source.
+void CompleteScanSource(const std::vector<std::string>& sources);
 // Stores `source` as "Scansource".
 void ScanSourceMenuClick(const std::string& source);

@@ -11,6 +11,9 @@
 #include <thread>
 #include <vector>
 
+// Shown wherever the sources are needed before their search has ended.
+inline constexpr const char* kLookingForScanners = "Looking for scanners...";
+
 class TScanSourceList : public QObject {
     Q_OBJECT
 public:

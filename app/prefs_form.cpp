@@ -177,7 +177,7 @@ void TPrefsForm::FormActivate() {
         return;
     }
     const QSignalBlocker blocker(cbxScanners);
-    cbxScanners->addItem("Looking for scanners...");
+    cbxScanners->addItem(kLookingForScanners);
     cbxScanners->setEnabled(false);
     FScanner->Start();
 }

@@ -188,6 +188,17 @@ TEST(ScanCommands, SourceMenuChecksTheStoredSourceAndStoresAChoice) {
     EXPECT_TRUE(menu.actions().isEmpty());
 }
 
+TEST(ScanCommands, FirstStartTakesTheFirstSource) {
+    const TScratchSettings settings;
+    CompleteScanSource({});
+    EXPECT_EQ(TPrefs().Scansource, "");
+    CompleteScanSource({"test:0", "test:1"});
+    EXPECT_EQ(TPrefs().Scansource, "test:0");
+    ScanSourceMenuClick("test:1");
+    CompleteScanSource({"test:0", "test:1"});  // a stored source stays
+    EXPECT_EQ(TPrefs().Scansource, "test:1");
+}
+
 TEST(ScanCommands, SourceListArrivesFromTheWorker) {
     TScanSourceList sources;
     bool signalled = false;
