@@ -27,6 +27,7 @@ TAlbumListBox::TAlbumListBox(const char* name, const QString& hint, QWidget* par
     setColumnCount(2);
     setHeaderLabels({"Album Name", "Size (MB)"});
     headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    header()->setStretchLastSection(false);
     setColumnWidth(0, 150);
     setColumnWidth(1, 100);
     setSelectionMode(QAbstractItemView::SingleSelection);

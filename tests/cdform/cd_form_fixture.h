@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QSettings>
 
 #include <gtest/gtest.h>
 
@@ -33,6 +34,7 @@ protected:
         std::filesystem::create_directories(TempFolder);
         setenv("TMPDIR", TempFolder.c_str(), 1);
         SetRecorder("");
+        OpenSettings()->remove("Window/CDWindow");  // every window starts at its designed size
     }
     void TearDown() override {
         Form.reset();

@@ -1,0 +1,154 @@
+// The write job into an image file, with the window in image-file mode (no drive access).
+#include "cd_job_fixture.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST_F(TCDJobTest, TitledDiscMatchesTheDiscToolAndHoldsASharedPhotoOnce) {
+    Albums.AddAlbum("Holidays", 0, {"a.jpg", "shared.jpg"});
+    Albums.AddAlbum("Garden", 1, {"c.jpg", "shared.jpg"});
+    Albums.AddAlbum("Empty", 2, {});
+    Open();
+    Drag(Form->LBAlbums, 1, Form->LBLayout);  // Garden first
+    Form->btnCopyAllClick();
+    std::vector<std::string> added;
+    const TAddFileEvent windowHandler = Burner->OnAddFile;
+    Burner->OnAddFile = [&](TMCDBurner* sender, const std::string& path, std::string& longName, std::string& shortName,
+                            TDateTime& date, int32_t attr, int64_t size, bool& skip) {
+        windowHandler(sender, path, longName, shortName, date, attr, size, skip);
+        added.push_back(Message().toStdString());
+    };
+
+    Write("Summer 2004");
+    EXPECT_EQ(Message(), "CD created.");
+    ExpectJobEndedCleanly();
+    EXPECT_EQ(Form->FProgress->value(), 0);
+    EXPECT_EQ(added.front(), "Adding autorun.inf to CD layout");
+    EXPECT_EQ(added.size(), 4u + 2 * 4);  // the four root files, then each photo and thumbnail
+    EXPECT_EQ(Prompts.Asked, (QStringList{"Set CD-R Size", "Save"}));
+
+    const std::string disc = Extract(Iso);
+    EXPECT_EQ(ReadBytes(disc + "autorun.inf"), "[autorun]\r\nopen=Diorama.exe\r\nicon=Diorama.exe\r\nlabel=Summer 2004\r\n");
+    EXPECT_EQ(ReadBytes(disc + "title.txt"), "Summer 2004\r\n");
+    EXPECT_EQ(ReadBytes(disc + "Diorama.exe"), "MZ stand-in viewer");
+    EXPECT_EQ(ReadBytes(disc + "Albums.dat"), Catalogue());
+    EXPECT_EQ(ReadBytes(disc + "Images/shared.jpg"), TAlbumFolder::ImageBytes("shared.jpg"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(disc + "Images"), fs::directory_iterator()), 3);
+    EXPECT_EQ(std::distance(fs::directory_iterator(disc + "Thumbs"), fs::directory_iterator()), 3);
+    EXPECT_NE(RunCommand("isoinfo -d -i " + Quote(Iso)).Output.find("Volume id: Summer 2004"), std::string::npos);
+    EXPECT_EQ(DatelessView(Iso), DatelessView(DiscToolImage("Summer 2004")));
+}
+
+TEST_F(TCDJobTest, UntitledTestOfOneEmptyAlbum) {
+    Albums.AddAlbum("Empty", 0, {});
+    Open();
+    Form->btnCopyAllClick();
+    Write("", true);
+    EXPECT_EQ(Message(), "Test was successful.");
+    EXPECT_FALSE(Burner->TestWrite);  // the test-write setting only applies to a recorder
+    ExpectJobEndedCleanly();
+
+    const std::string disc = Extract(Iso);
+    EXPECT_FALSE(fs::exists(disc + "title.txt"));
+    EXPECT_TRUE(ReadBytes(disc + "autorun.inf").ends_with("\r\nlabel=Photo Album Viewer\r\n"));
+    EXPECT_TRUE(fs::is_directory(disc + "Images") && fs::is_empty(disc + "Images"));
+    EXPECT_TRUE(fs::is_directory(disc + "Thumbs") && fs::is_empty(disc + "Thumbs"));
+    EXPECT_EQ(ReadBytes(disc + "Albums.dat").substr(0, 4), std::string("\x01\x00\x00\x00", 4));
+    EXPECT_NE(RunCommand("isoinfo -d -i " + Quote(Iso)).Output.find("Volume id: Fotolark"), std::string::npos);
+    EXPECT_EQ(DatelessView(Iso), DatelessView(DiscToolImage("")));
+}
+
+TEST_F(TCDJobTest, CancelInTheSaveDialogChangesNothing) {
+    Albums.AddAlbum("Holidays", 0, {"a.jpg"});
+    Open();
+    Form->btnCopyAllClick();
+    const QString message = Message();
+    Prompts.IsoFile.clear();
+    Form->btnBurnClick();
+    EXPECT_EQ(Prompts.Asked.last(), "Save");
+    EXPECT_FALSE(Form->JobRunning());
+    EXPECT_EQ(Message(), message);
+    EXPECT_TRUE(Form->btnBurn->isEnabled());
+    EXPECT_TRUE(Form->btnClose->isEnabled());
+    EXPECT_FALSE(fs::exists(Iso));
+    EXPECT_TRUE(fs::is_empty(TempFolder));
+}
+
+// The image goes into a pipe that the test drains only after the abort, so the recording
+// thread is certainly still writing when "&Abort Write" is clicked.
+TEST_F(TCDJobTest, AbortEndsTheJobAndTheNextJobWritesAgain) {
+    Albums.AddAlbum("Holidays", 0, {"a.jpg"});
+    std::ofstream(Albums.Folders.ImageDir + "a.jpg", std::ios::binary) << PatternBytes(40 * 63488, 3);
+    Open();
+    Form->btnCopyAllClick();
+    const std::string target = Iso;
+    Iso = Scratch.Path() + "/pipe.iso";
+    ASSERT_EQ(mkfifo(Iso.c_str(), 0600), 0);
+    const int reader = open(Iso.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    Prompts.IsoFile = QString::fromStdString(Iso);
+    Form->btnBurnClick();
+    ASSERT_TRUE(Form->JobRunning());
+    EXPECT_EQ(Message(), QString::fromStdString("Creating " + Iso));
+    EXPECT_FALSE(Form->btnAbort->isHidden());
+    EXPECT_GT(Form->FProgress->maximum(), 40 * 31);
+
+    Form->btnAbort->click();
+    EXPECT_TRUE(Form->btnAbort->isHidden());
+    EXPECT_TRUE(Form->btnClose->isEnabled());
+    EXPECT_FALSE(Form->btnBurn->isEnabled());  // until the aborted job has ended
+    std::vector<char> sink(65536);
+    QElapsedTimer clock;
+    clock.start();
+    while (Form->JobRunning() && clock.elapsed() < 60000) {
+        while (read(reader, sink.data(), sink.size()) > 0) {
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    close(reader);
+    EXPECT_EQ(Message(), "Error: OPERATION ABORTED BY USER");
+    ExpectJobEndedCleanly();
+
+    Iso = target;
+    Write("Again");
+    EXPECT_EQ(Message(), "CD created.");
+    EXPECT_EQ(ReadBytes(Extract(Iso) + "Images/a.jpg"), PatternBytes(40 * 63488, 3));
+}
+
+TEST_F(TCDJobTest, ASourcePhotoThatGoesMissingEndsTheJobWithTheProducersMessage) {
+    Albums.AddAlbum("Holidays", 0, {"a.jpg", "gone.jpg"});
+    std::ofstream(Albums.Folders.ImageDir + "a.jpg", std::ios::binary) << PatternBytes(40 * 63488, 4);
+    Open();
+    Form->btnCopyAllClick();
+    const std::string gone = Albums.Folders.ThumbDir + "gone.jpg";
+    const TAddFileEvent windowHandler = Burner->OnAddFile;
+    Burner->OnAddFile = [&](TMCDBurner* sender, const std::string& path, std::string& longName, std::string& shortName,
+                            TDateTime& date, int32_t attr, int64_t size, bool& skip) {
+        windowHandler(sender, path, longName, shortName, date, attr, size, skip);
+        if (path == gone) fs::remove(gone);  // found and added, gone before it is read
+    };
+    Write("");
+    EXPECT_EQ(Message().toStdString(),
+              "Error: CAN'T OPEN FILE \"" + gone + "\" OR FILE IS IN USES BY OTHER SOFTWARE");
+    ExpectJobEndedCleanly();
+    EXPECT_FALSE(fs::exists(Iso));
+}
+
+TEST_F(TCDJobTest, ProgressFollowsTheBytesWritten) {
+    Albums.AddAlbum("Holidays", 0, {"a.jpg"});
+    Open();
+    Form->btnCopyAllClick();
+    Write("");
+    // The last update of the job's end shows the whole image before the bar is reset.
+    EXPECT_EQ(Burner->BytesWritten(), Burner->ImageBlocks() * 2048);
+    Form->FProgress->setMaximum(static_cast<int>(Burner->ImageBlocks()));
+    Form->FTimerTimer();
+    EXPECT_EQ(Form->FProgress->value(), Burner->ImageBlocks());
+}
+
+} // namespace

@@ -1,0 +1,145 @@
+// The CD window with a recorder: the virtual recorder library plays the drive "E:".
+#include "cd_form_drive_job.h"
+#include "cd_job_fixture.h"
+
+#include "transport.h"
+
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Its waiting loops go on at once instead of sleeping.
+class TQuickBurner : public TMCDBurner {
+protected:
+    void Pause(int) override {}
+};
+
+constexpr bool kDriveRecording = HasDriveRecording<TMCDBurner>;
+
+class TCDRecorderTest : public TCDJobTest {
+protected:
+    std::string DiscImage = Scratch.Path() + "/disc.img";
+    std::string LogPath = Scratch.Path() + "/vrec.log";
+
+    void SetUp() override {
+        TCDJobTest::SetUp();
+        ASSERT_EQ(chdir(VIRTUAL_RECORDER_DIR), 0);
+        setenv("VREC_LOG", LogPath.c_str(), 1);
+        SetRecorder("E:");
+    }
+    void TearDown() override {
+        TCDJobTest::TearDown();
+        Burner.reset();
+        StopTransport();
+        unsetenv("VREC_DRIVES");
+        unsetenv("VREC_LOG");
+    }
+    // Powers up a drive E: holding `medium`, with more settings in VREC_DRIVES syntax.
+    void StartDrive(const std::string& settings = "") {
+        setenv("VREC_DRIVES", ("letter=E,medium=cdr,image=" + DiscImage + settings).c_str(), 1);
+        fs::remove(LogPath);
+        Burner.reset();  // the disc tree exists once: the old component goes first
+        Burner = std::make_unique<TQuickBurner>();
+        ASSERT_TRUE(Burner->InitializeASPI(false));
+    }
+    // Requests of the virtual drive's log with this command block start.
+    int Requests(const std::string& cdbStart) const {
+        std::ifstream log(LogPath);
+        int count = 0;
+        for (std::string line; std::getline(log, line);) count += line.find("CDB " + cdbStart) != std::string::npos;
+        return count;
+    }
+};
+
+TEST_F(TCDRecorderTest, TheFirstDisplayAsksForABlankDisc) {
+    const struct {
+        bool Ok;
+        const char* Settings;
+        int32_t Capacity;
+        const char* Message;
+    } cases[] = {{true, "", 333000, ""}, {true, ",notready=5", 333000, ""}, {false, "", 333000, "Assuming 650 MB CD-R"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Settings);
+        Form.reset();
+        Prompts = {};
+        Prompts.OkAnswers = {c.Ok};
+        StartDrive(c.Settings);
+        Open();
+        ASSERT_EQ(Prompts.Asked, QStringList{"Insert Blank CD"});
+        EXPECT_EQ(Prompts.Texts[0], "Please place a blank CD into drive E:\r\nso that Fotolark can determine\r\n"
+                                    "the amount of available space.\r\n\r\nIf you click Cancel here, a 650MB CD-R is assumed");
+        EXPECT_EQ(Form->Capacity, c.Capacity);
+        EXPECT_EQ(Message(), c.Message);
+        EXPECT_TRUE(Form->cxISOFile->isEnabled());
+        EXPECT_FALSE(Form->cxISOFile->isChecked());
+        EXPECT_EQ(Requests("1E 00 00 00 00"), c.Ok ? 1 : 0);  // the disc is unlocked again
+    }
+}
+
+TEST_F(TCDRecorderTest, NoDiscAtTheStartOfAJob) {
+    for (const bool ok : {false, true}) {
+        SCOPED_TRACE(ok ? "OK" : "Cancel");
+        Form.reset();
+        Prompts = {};
+        Prompts.OkAnswers = {false, ok};  // the first display assumes a disc of 650 MB
+        StartDrive(",notready=200");
+        Albums.AddAlbum("Holidays", 0, {"a.jpg"});
+        Open();
+        Form->btnCopyAllClick();
+        Form->btnBurnClick();
+        ASSERT_EQ(Prompts.Asked, (QStringList{"Insert Blank CD", "Insert Blank CD"}));
+        EXPECT_EQ(Prompts.Texts[1], "Make sure a blank CD-R is in the CD-R/RW drive.\nClick Ok to write");
+        if (ok) {
+            WaitForJobEnd();
+            EXPECT_NE(Message(), "");
+        } else {
+            EXPECT_FALSE(Form->JobRunning());
+            EXPECT_EQ(Message(), "");
+        }
+        ExpectJobEndedCleanly();
+    }
+}
+
+TEST_F(TCDRecorderTest, NotEnoughSpaceThenASmallerLayout) {
+    Albums.AddAlbum("Huge", 0, {"huge.jpg"});
+    Albums.AddAlbum("Small", 1, {"small.jpg"});
+    fs::resize_file(Albums.Folders.ImageDir + "huge.jpg", 700ll * 1024 * 1024);  // sparse: costs no space
+    Prompts.OkAnswers = {true};
+    StartDrive();
+    Open();
+    Drag(Form->LBAlbums, 0, Form->LBLayout);
+    Form->cxTestBurn->setChecked(true);
+    Form->btnBurnClick();
+    EXPECT_EQ(Prompts.Asked.last(), "Layout Error");
+    EXPECT_EQ(Prompts.Texts.last(), "Not enough free space on CD!");
+    EXPECT_FALSE(Form->JobRunning());
+    EXPECT_EQ(Message(), "");
+    ExpectJobEndedCleanly();
+    EXPECT_TRUE(Burner->TestWrite);
+    EXPECT_TRUE(Burner->FinalizeDisc);
+    EXPECT_EQ(Burner->WriteSpeed(), 0);
+
+    Form->btnRemoveAllClick();
+    Drag(Form->LBAlbums, 0, Form->LBLayout);
+    ASSERT_EQ(LayoutTitles(), std::vector<std::string>{"Small"});
+    Form->cxTestBurn->setChecked(false);
+    const qsizetype asked = Prompts.Asked.size();
+    Form->btnBurnClick();
+    WaitForJobEnd();
+    ExpectJobEndedCleanly();
+    EXPECT_EQ(Prompts.Asked.size(), asked);
+    if constexpr (kDriveRecording) {
+        EXPECT_EQ(Message(), "CD created.");
+        const std::string disc = Extract(DiscImage);
+        EXPECT_TRUE(fs::exists(disc + "Images/small.jpg"));
+        EXPECT_FALSE(fs::exists(disc + "Images/huge.jpg"));
+        EXPECT_EQ(ReadBytes(disc + "Albums.dat"), Catalogue());
+    } else {
+        EXPECT_EQ(Message(), "Error: RECORDING ON A DRIVE IS NOT AVAILABLE");
+    }
+    EXPECT_EQ(Requests("1B 00 00 00 02"), 1);  // the end of the job ejects the disc
+}
+
+} // namespace
