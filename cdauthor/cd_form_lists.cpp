@@ -27,9 +27,15 @@ TAlbumListBox::TAlbumListBox(const char* name, const QString& hint, QWidget* par
     setColumnCount(2);
     setHeaderLabels({"Album Name", "Size (MB)"});
     headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    // The size column keeps its 100 pixels; the names take the rest of the list (150 pixels
+    // where there is room), so that neither column is cut off in a narrow panel.
     header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    header()->setSectionResizeMode(1, QHeaderView::Fixed);
+    header()->setMinimumSectionSize(100);
     setColumnWidth(0, 150);
     setColumnWidth(1, 100);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setDragEnabled(true);
     setAcceptDrops(true);
