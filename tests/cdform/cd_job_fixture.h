@@ -10,6 +10,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
 #include <regex>
 #include <sstream>
 
@@ -24,6 +29,27 @@ protected:
         Form->cxTestBurn->setChecked(testWrite);
         Form->btnBurnClick();
         WaitForJobEnd();
+    }
+
+    // A photo large enough that its image cannot pass through a pipe's buffer at once.
+    static std::string BigPhoto() { return PatternBytes(40 * 63488, 3); }
+
+    // Starts a job on a layout of one album with a big photo whose image goes into a pipe that
+    // nobody drains yet, so that the recording thread is certainly still writing when the
+    // test acts; the pipe's reading end (not blocking).
+    int StartJobIntoPipe() {
+        Albums.AddAlbum("Holidays", 0, {"a.jpg"});
+        std::ofstream(Albums.Folders.ImageDir + "a.jpg", std::ios::binary) << BigPhoto();
+        Open();
+        Form->btnCopyAllClick();
+        const std::string pipe = Scratch.Path() + "/pipe.iso";
+        EXPECT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+        const int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+        EXPECT_GE(reader, 0);
+        Prompts.IsoFile = QString::fromStdString(pipe);
+        Form->btnBurnClick();
+        EXPECT_TRUE(Form->JobRunning());
+        return reader;
     }
 
     // The layout's albums by title, in its order.

@@ -1,9 +1,7 @@
 // The write job into an image file, with the window in image-file mode (no drive access).
 #include "cd_job_fixture.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <thread>
 
 namespace {
 
@@ -79,22 +77,9 @@ TEST_F(TCDJobTest, CancelInTheSaveDialogChangesNothing) {
     EXPECT_TRUE(fs::is_empty(TempFolder));
 }
 
-// The image goes into a pipe that the test drains only after the abort, so the recording
-// thread is certainly still writing when "&Abort Write" is clicked.
 TEST_F(TCDJobTest, AbortEndsTheJobAndTheNextJobWritesAgain) {
-    Albums.AddAlbum("Holidays", 0, {"a.jpg"});
-    std::ofstream(Albums.Folders.ImageDir + "a.jpg", std::ios::binary) << PatternBytes(40 * 63488, 3);
-    Open();
-    Form->btnCopyAllClick();
-    const std::string target = Iso;
-    Iso = Scratch.Path() + "/pipe.iso";
-    ASSERT_EQ(mkfifo(Iso.c_str(), 0600), 0);
-    const int reader = open(Iso.c_str(), O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(reader, 0);
-    Prompts.IsoFile = QString::fromStdString(Iso);
-    Form->btnBurnClick();
-    ASSERT_TRUE(Form->JobRunning());
-    EXPECT_EQ(Message(), QString::fromStdString("Creating " + Iso));
+    const int reader = StartJobIntoPipe();
+    EXPECT_EQ(Message(), "Creating " + Prompts.IsoFile);
     EXPECT_FALSE(Form->btnAbort->isHidden());
     EXPECT_GT(Form->FProgress->maximum(), 40 * 31);
 
@@ -114,10 +99,32 @@ TEST_F(TCDJobTest, AbortEndsTheJobAndTheNextJobWritesAgain) {
     EXPECT_EQ(Message(), "Error: OPERATION ABORTED BY USER");
     ExpectJobEndedCleanly();
 
-    Iso = target;
     Write("Again");
     EXPECT_EQ(Message(), "CD created.");
-    EXPECT_EQ(ReadBytes(Extract(Iso) + "Images/a.jpg"), PatternBytes(40 * 63488, 3));
+    EXPECT_EQ(ReadBytes(Extract(Iso) + "Images/a.jpg"), BigPhoto());
+}
+
+// Closing right after "&Abort Write" waits for the aborted job and handles its end.
+TEST_F(TCDJobTest, ClosingRightAfterAnAbort) {
+    const int reader = StartJobIntoPipe();
+    EXPECT_FALSE(Form->btnClose->isEnabled());
+    Form->close();
+    EXPECT_TRUE(Form->isVisible());  // no closing while the job runs
+
+    Form->btnAbort->click();
+    // Drains the pipe until the recording thread closes it, so that it can see the abort.
+    fcntl(reader, F_SETFL, 0);
+    std::thread drain([reader] {
+        std::vector<char> sink(65536);
+        while (read(reader, sink.data(), sink.size()) > 0) {
+        }
+    });
+    Form->btnClose->click();
+    drain.join();
+    close(reader);
+    EXPECT_FALSE(Form->isVisible());
+    EXPECT_EQ(Message(), "Error: OPERATION ABORTED BY USER");
+    ExpectJobEndedCleanly();
 }
 
 TEST_F(TCDJobTest, ASourcePhotoThatGoesMissingEndsTheJobWithTheProducersMessage) {

@@ -1,17 +1,11 @@
-// The help button and F1 of both CD dialogs, and the CD window's minimise and close rules.
-#include "cd_job_fixture.h"
+// The help button and F1 of both CD dialogs, and minimising the CD window.
+#include "cd_form_fixture.h"
 #include "cdsize_form.h"
 #include "help_viewer.h"
 
 #include <QFile>
 #include <QTest>
 #include <QToolButton>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <thread>
 
 namespace {
 
@@ -54,39 +48,6 @@ TEST_F(TCDFormTest, MinimisingMinimisesTheProgram) {
     Open().showMinimized();
     QCoreApplication::processEvents();
     EXPECT_TRUE(mainWindow.isMinimized());
-}
-
-// Closing right after "&Abort Write" waits for the aborted job and handles its end.
-TEST_F(TCDJobTest, ClosingRightAfterAnAbort) {
-    Albums.AddAlbum("Holidays", 0, {"a.jpg"});
-    std::ofstream(Albums.Folders.ImageDir + "a.jpg", std::ios::binary) << PatternBytes(40 * 63488, 5);
-    Open();
-    Form->btnCopyAllClick();
-    Iso = Scratch.Path() + "/pipe.iso";
-    ASSERT_EQ(mkfifo(Iso.c_str(), 0600), 0);
-    const int reader = open(Iso.c_str(), O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(reader, 0);
-    Prompts.IsoFile = QString::fromStdString(Iso);
-    Form->btnBurnClick();
-    ASSERT_TRUE(Form->JobRunning());
-    EXPECT_FALSE(Form->btnClose->isEnabled());
-    Form->close();
-    EXPECT_TRUE(Form->isVisible());  // no closing while the job runs
-
-    Form->btnAbort->click();
-    // Drains the pipe until the recording thread closes it, so that it can see the abort.
-    fcntl(reader, F_SETFL, 0);
-    std::thread drain([reader] {
-        std::vector<char> sink(65536);
-        while (read(reader, sink.data(), sink.size()) > 0) {
-        }
-    });
-    Form->btnClose->click();
-    drain.join();
-    close(reader);
-    EXPECT_FALSE(Form->isVisible());
-    EXPECT_EQ(Message(), "Error: OPERATION ABORTED BY USER");
-    ExpectJobEndedCleanly();
 }
 
 } // namespace
