@@ -96,10 +96,9 @@ void TThWrite::WriteToFile() {
 
 void TThWrite::EndJob() {
     TJobState& job = Job();
-    {
-        std::lock_guard<std::mutex> lock(job.EndLock);
-        if (TransportName() == "PTASPI32") RestartTransport();
-        if (FBurner.OnWriteDone) FBurner.OnWriteDone(&FBurner, FCache.ErrorText());
-    }
-    job.CacheThread.reset();
+    // Taken out of the job state first: a handler may already start the next job.
+    const std::unique_ptr<TCacheThread> cache = std::move(job.CacheThread);
+    std::lock_guard<std::mutex> lock(job.EndLock);
+    if (TransportName() == "PTASPI32") RestartTransport();
+    if (FBurner.OnWriteDone) FBurner.OnWriteDone(&FBurner, cache->ErrorText());
 }
