@@ -33,8 +33,9 @@ protected:
     void SetUp() override {
         std::filesystem::create_directories(TempFolder);
         setenv("TMPDIR", TempFolder.c_str(), 1);
+        // Settings of this test alone: ctest runs the tests of this program side by side.
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString(Scratch.Path() + "/config"));
         SetRecorder("");
-        OpenSettings()->remove("Window/CDWindow");  // every window starts at its designed size
     }
     void TearDown() override {
         Form.reset();
