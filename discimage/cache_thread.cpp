@@ -140,10 +140,7 @@ bool TCacheThread::CopyFile(const std::string& path, int64_t size) {
     }
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        std::lock_guard<std::mutex> lock(FLock);
-        if (FErrorText.empty())
-            FErrorText = "CAN'T OPEN FILE \"" + path + "\" OR FILE IS IN USES BY OTHER SOFTWARE";
-        FProducerDone = true;
+        FailWith("CAN'T OPEN FILE \"" + path + "\" OR FILE IS IN USES BY OTHER SOFTWARE");
         return false;
     }
     posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -152,45 +149,52 @@ bool TCacheThread::CopyFile(const std::string& path, int64_t size) {
     while (left > 0 && ok) {
         const int32_t piece = static_cast<int32_t>(std::min<int64_t>(left, kCacheBlockSize - FFill));
         char* at = FReadBuffer.data() + FFill;
-        int32_t got = 0;
-        while (got < piece) {
-            const ssize_t n = read(fd, at + got, static_cast<size_t>(piece - got));
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                std::lock_guard<std::mutex> lock(FLock);
-                if (FErrorText.empty()) FErrorText = "CAN'T READ FILE \"" + path + "\"";
-                FProducerDone = true;
-                ok = false;
-                break;
-            }
-            if (n == 0) break;  // the file became shorter: the layout stays, zeros fill it
-            got += static_cast<int32_t>(n);
+        const int32_t got = ReadPiece(fd, at, piece);
+        if (got < 0) {
+            FailWith("CAN'T READ FILE \"" + path + "\"");
+            ok = false;
+            break;
         }
-        if (!ok) break;
+        // Bytes a file no longer has (it became shorter) and the rest of its last sector are zero.
         const int32_t used = RoundUpToSector(piece);
         std::memset(at + got, 0, static_cast<size_t>(used - got));
         FFill += used;
         left -= piece;
 
-        if (FStopRequested) {
-            ok = false;
-            Stop();
-            break;
+        ok = !FStopRequested;
+        if (ok) {
+            while (ConsumerBusy) SleepMs(10);
+            if (FFill == kCacheBlockSize) {
+                AppendBlock(std::move(FReadBuffer));
+                FReadBuffer = TBlock(kCacheBlockSize);
+                FFill = 0;
+            }
+            FollowCacheLevel();
+            ok = WaitForSpace();
         }
-        while (ConsumerBusy) SleepMs(10);
-        if (FFill == kCacheBlockSize) {
-            AppendBlock(std::move(FReadBuffer));
-            FReadBuffer = TBlock(kCacheBlockSize);
-            FFill = 0;
-        }
-        FollowCacheLevel();
-        if (!WaitForSpace()) {
-            ok = false;
-            Stop();
-        }
+        if (!ok) Stop();
     }
     close(fd);
     return ok;
+}
+
+// Up to `length` bytes into `at`; fewer at the end of the file, -1 on a read error.
+int32_t TCacheThread::ReadPiece(int fd, char* at, int32_t length) {
+    int32_t got = 0;
+    while (got < length) {
+        const ssize_t n = read(fd, at + got, static_cast<size_t>(length - got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return -1;
+        if (n == 0) break;
+        got += static_cast<int32_t>(n);
+    }
+    return got;
+}
+
+void TCacheThread::FailWith(const std::string& text) {
+    std::lock_guard<std::mutex> lock(FLock);
+    if (FErrorText.empty()) FErrorText = text;
+    FProducerDone = true;
 }
 
 // Pads a short image to 300 sectors with FFh bytes.

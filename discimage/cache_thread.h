@@ -47,6 +47,8 @@ private:
     bool QueueHeader();
     bool ProduceFiles();
     bool CopyFile(const std::string& path, int64_t size);
+    static int32_t ReadPiece(int fd, char* at, int32_t length);
+    void FailWith(const std::string& text);  // a file error ends the producer
     void AppendPadding();
     bool WaitForSpace();
     void SetPriorityTier(int tier);

@@ -171,4 +171,16 @@ TEST_F(CacheThreadTest, AFileDeletedAfterItWasAddedEndsTheProducer) {
     EXPECT_EQ(cache->CurrentFile(), gone);
 }
 
+// A source that can be opened but not read (here: replaced by a folder) ends the producer
+// with a read error instead of leaving zeros in the image.
+TEST_F(CacheThreadTest, AFileThatCannotBeReadEndsTheProducer) {
+    const std::string path = Scratch.Write("photo.jpg", "bytes");
+    Burner.InsertFile("\\", path, false);
+    std::filesystem::remove(path);
+    std::filesystem::create_directory(path);
+    auto cache = StartCache();
+    ASSERT_TRUE(WaitFor([&] { return cache->ProducerDone(); }));
+    EXPECT_EQ(cache->ErrorText(), "CAN'T READ FILE \"" + path + "\"");
+}
+
 } // namespace
