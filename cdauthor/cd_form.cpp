@@ -210,16 +210,14 @@ void TCDForm::SetMessage(const QString& text) {
 
 void TCDForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    // The questions of the first display are modal dialogs of their own: they open once
-    // this window is on the screen.
+    // The first display asks its questions in modal dialogs of their own, so it runs once
+    // this window is on the screen and active, not inside the event that shows it.
     if (!FShown) QTimer::singleShot(0, this, &TCDForm::FormActivate);
 }
 
 void TCDForm::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
-        FormActivate();
-    } else if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+    if (event->type() == QEvent::WindowStateChange && isMinimized()) {
         // Minimising this window minimises the whole program, whose main window it blocks.
         for (QWidget* window : QApplication::topLevelWidgets())
             if (window != this && window->isVisible() && !window->isMinimized()) window->showMinimized();

@@ -42,7 +42,7 @@ public:
     int32_t Capacity = 0;     // sectors of the blank disc
 
     // ---- Space and editing ----
-    // The first time the window becomes active: the disc's capacity, then the space shown.
+    // Once, after the window is first shown: the disc's capacity, then the space shown.
     void FormActivate();
     void UpdateSpace();
     bool LBDragOver(QObject* source) const;
@@ -117,6 +117,7 @@ private:
     void FinishPendingJob();
     std::string Title() const;
 
+    static constexpr int kDriveWaitMs = 100;  // between two questions to a drive that is not ready
     TStorageFolders FFolders;
     TMCDBurner& FBurner;
     QString FHelpFile;

@@ -4,6 +4,7 @@
 
 #include "cd_form_drive_job.h"
 #include "cd_form_lists.h"
+#include "cd_form_widgets.h"
 #include "mcdburner.h"
 
 #include <QApplication>
@@ -74,7 +75,7 @@ bool TCDForm::WaitForBlankDisc() {
     // "&Abort Write" ends this wait, so that a user without a disc is never stuck.
     FWaitAborted = false;
     btnAbort->show();
-    while (!FWaitAborted && !FBurner.TestUnitReady(5000)) QCoreApplication::processEvents();
+    while (!FWaitAborted && !FBurner.TestUnitReady(5000)) ProcessEventsFor(kDriveWaitMs);
     btnAbort->hide();
     return !FWaitAborted;
 }

@@ -3,10 +3,10 @@
 #include "cd_form.h"
 
 #include "cd_form_lists.h"
+#include "cd_form_widgets.h"
 #include "mcdburner.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
@@ -25,7 +25,9 @@ void TCDForm::FormActivate() {
     FShown = true;
     if (!ReadBaseSectors()) return;
     const TPrefs prefs;
-    if (!prefs.CDWriter.empty()) AskRecorderCapacity(prefs.CDWriter);
+    // A chosen recorder that is not there (any more) could never become ready: the window
+    // then works as without one.
+    if (!prefs.CDWriter.empty() && FBurner.SelectDriveLetter(prefs.CDWriter[0])) AskRecorderCapacity(prefs.CDWriter);
     else AskImageCapacity();
     FProgress->setMaximum(std::max(Capacity, 1));  // a range of 0 would make a busy indicator
     UpdateSpace();
@@ -42,10 +44,9 @@ bool TCDForm::ReadBaseSectors() {
 }
 
 void TCDForm::AskRecorderCapacity(const std::string& cdWriter) {
-    FBurner.SelectDriveLetter(cdWriter[0]);
     const QString drive = QString::fromStdString(cdWriter);
     const QString question = "Please place a blank CD into drive " + drive +
-                             "\r\nso that Fotolark can determine\r\nthe amount of available space.\r\n\r\n"
+                             "\nso that Fotolark can determine\nthe amount of available space.\n\n"
                              "If you click Cancel here, a 650MB CD-R is assumed";
     if (!FPrompts->AskOkCancel(this, "Insert Blank CD", question)) {
         AssumeDefaultCapacity();
@@ -54,7 +55,7 @@ void TCDForm::AskRecorderCapacity(const std::string& cdWriter) {
     // The window stays responsive while the disc spins up; closing it ends the wait.
     while (!FBurner.TestUnitReady(5000) && isVisible()) {
         SetMessage("Waiting for CD to be ready...");
-        QCoreApplication::processEvents();
+        ProcessEventsFor(kDriveWaitMs);
     }
     SetMessage("Checking CD-R size...");
     Capacity = static_cast<int32_t>(FBurner.FreeBlocks());

@@ -2,7 +2,9 @@
 
 #include "help_viewer.h"
 
+#include <QEventLoop>
 #include <QIcon>
+#include <QTimer>
 #include <QStringDecoder>
 #include <QToolButton>
 
@@ -22,6 +24,12 @@ QToolButton* MakeCDHelpButton(QWidget* window, const QString& helpFile) {
     QObject::connect(button, &QToolButton::clicked, window, [window, helpFile] { ShowHelpContents(window, helpFile); });
     InstallHelpKey(window, helpFile);
     return button;
+}
+
+void ProcessEventsFor(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 QString AlbumTextToDisplay(const std::string& bytes) {

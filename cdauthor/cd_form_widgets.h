@@ -16,5 +16,9 @@ void SetCDHint(QWidget* widget, const QString& hint);
 // of `helpFile`.
 QToolButton* MakeCDHelpButton(QWidget* window, const QString& helpFile);
 
+// Handles window events for `ms` milliseconds: a wait for the drive that keeps the windows
+// responsive without spinning.
+void ProcessEventsFor(int ms);
+
 // Album text as the user sees it: UTF-8, or Windows-1252 for bytes that are not UTF-8.
 QString AlbumTextToDisplay(const std::string& bytes);

@@ -68,8 +68,8 @@ TEST_F(TCDRecorderTest, TheFirstDisplayAsksForABlankDisc) {
         StartDrive(c.Settings);
         Open();
         ASSERT_EQ(Prompts.Asked, QStringList{"Insert Blank CD"});
-        EXPECT_EQ(Prompts.Texts[0], "Please place a blank CD into drive E:\r\nso that Fotolark can determine\r\n"
-                                    "the amount of available space.\r\n\r\nIf you click Cancel here, a 650MB CD-R is assumed");
+        EXPECT_EQ(Prompts.Texts[0], "Please place a blank CD into drive E:\nso that Fotolark can determine\n"
+                                    "the amount of available space.\n\nIf you click Cancel here, a 650MB CD-R is assumed");
         EXPECT_EQ(Form->Capacity, c.Capacity);
         EXPECT_EQ(Message(), c.Message);
         EXPECT_TRUE(Form->cxISOFile->isEnabled());
@@ -78,13 +78,24 @@ TEST_F(TCDRecorderTest, TheFirstDisplayAsksForABlankDisc) {
     }
 }
 
+TEST_F(TCDRecorderTest, AChosenRecorderThatIsNotThereWorksAsNone) {
+    SetRecorder("F:");
+    Prompts.CDSize = 700;
+    StartDrive();
+    Open();
+    EXPECT_EQ(Prompts.Asked, QStringList{"Set CD-R Size"});
+    EXPECT_EQ(Form->Capacity, 358400);
+    EXPECT_TRUE(Form->cxISOFile->isChecked());
+    EXPECT_FALSE(Form->cxISOFile->isEnabled());
+}
+
 TEST_F(TCDRecorderTest, NoDiscAtTheStartOfAJob) {
     for (const bool ok : {false, true}) {
         SCOPED_TRACE(ok ? "OK" : "Cancel");
         Form.reset();
         Prompts = {};
         Prompts.OkAnswers = {false, ok};  // the first display assumes a disc of 650 MB
-        StartDrive(",notready=200");
+        StartDrive(",notready=12");
         Albums.AddAlbum("Holidays", 0, {"a.jpg"});
         Open();
         Form->btnCopyAllClick();
