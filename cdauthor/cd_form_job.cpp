@@ -6,6 +6,7 @@
 #include "cd_form_lists.h"
 #include "cd_form_widgets.h"
 #include "mcdburner.h"
+#include "scsi_texts.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,16 +17,6 @@
 #include <QTimer>
 
 #include <algorithm>
-
-namespace {
-
-std::string Trimmed(const std::string& text) {
-    const size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
-} // namespace
 
 std::string TCDForm::Title() const {
     return edTitle->text().toStdString();
@@ -171,7 +162,7 @@ void TCDForm::WriteDone(const std::string& error) {
     btnAbort->hide();
     FJobRunning = false;
     SetBusy(false);
-    const std::string reason = Trimmed(error);
+    const std::string reason = TrimBlanks(error);
     if (!reason.empty()) SetMessage(QString::fromStdString("Error: " + reason));
     else SetMessage(cxTestBurn->isChecked() ? "Test was successful." : "CD created.");
 }
