@@ -1,5 +1,6 @@
 #include "prefs_form.h"
 
+#include "cd_writers.h"
 #include "dialog_frame.h"
 #include "hints.h"
 #include "scan_source_list.h"
@@ -25,19 +26,10 @@ public:
     QLineEdit* Edit() const { return lineEdit(); }
 };
 
-// The drive letter and colon of a device ID string, and the description after them.
-// They normally stand at characters 7 and 8 ("0:1:0,D: ..."); looking after the comma also
-// copes with adapter numbers of two digits.
-std::string DriveOf(const std::string& deviceID) {
-    const std::size_t comma = deviceID.find(',');
-    const std::size_t at = comma == std::string::npos ? 6 : comma + 1;
-    return at < deviceID.size() ? deviceID.substr(at, 2) : std::string();
-}
-
+// The description of a device ID string: everything after the drive letter and its colon
+// (characters 7 and 8).
 std::string DescriptionOf(const std::string& deviceID) {
-    const std::size_t comma = deviceID.find(',');
-    const std::size_t at = (comma == std::string::npos ? 6 : comma + 1) + 2;
-    return at < deviceID.size() ? deviceID.substr(at) : std::string();
+    return deviceID.size() > 8 ? deviceID.substr(8) : std::string();
 }
 
 // The folder browser starts at the base folder, or at the default one while none is stored.
@@ -141,7 +133,7 @@ void TPrefsForm::FormCreate(const std::vector<TCDWriterChoice>& writers) {
 
     int stored = -1;
     for (const TCDWriterChoice& writer : writers) {
-        const std::string drive = DriveOf(writer.DeviceID);
+        const std::string drive = DriveLetterOf(writer.DeviceID);
         if (drive == FPrefs.CDWriter && stored < 0) stored = cbxCDR->count();
         cbxCDR->addItem(QString::fromStdString(drive));
         // The inquiry fields are padded with blanks; one blank between words reads better.

@@ -21,10 +21,10 @@ class QSpinBox;
 class QToolButton;
 class TScanSourceList;
 
-// A drive that can write CD-R, as the recorder component lists it.
+// A drive that can write CD-R, as the recorder component lists it (CdWriterIDs).
 struct TCDWriterChoice {
-    // The device ID string ("0:1:0,D: VENDOR PRODUCT REV"): the drive letter and colon
-    // follow the first comma, the description follows them.
+    // The device ID string ("0:1:0,D: VENDOR PRODUCT REV"): the drive letter and colon at
+    // characters 7 and 8, the description after them.
     std::string DeviceID;
     // The drive's device node, such as "/dev/sr0"; empty when it has none.
     std::string DeviceNode;
