@@ -5,11 +5,12 @@ include(GoogleTest)
 set(FOTOLARK_TEST_HOME ${CMAKE_BINARY_DIR}/test-home)
 
 # fotolark_add_test(<name> SOURCES <files...> LIBS <targets...>)
-# A GoogleTest program whose tests ctest lists one by one. Widgets run offscreen.
+# A GoogleTest program whose tests ctest lists one by one. Widgets run offscreen, and each
+# test has a settings file of its own (tests/support/isolated_settings.cpp).
 function(fotolark_add_test name)
     cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
-    add_executable(${name} ${T_SOURCES})
-    target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+    add_executable(${name} ${T_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/isolated_settings.cpp)
+    target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Qt6::Core)
     target_compile_definitions(${name} PRIVATE FOTOLARK_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
                                                FOTOLARK_BINARY_DIR="${CMAKE_BINARY_DIR}")
     file(MAKE_DIRECTORY ${FOTOLARK_TEST_HOME}/${name})

@@ -2,6 +2,7 @@
 #include "album_folder.h"
 #include "disc_options.h"
 
+#include <QSettings>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -148,6 +149,7 @@ TEST_F(FotolarkDiscTest, ChosenAlbumsInTheGivenOrderAndAnUntitledVolume) {
 TEST_F(FotolarkDiscTest, BaseFolderFromTheSettings) {
     // Settings of our own, also when the test runs outside ctest; the tool inherits them.
     setenv("XDG_CONFIG_HOME", (Scratch.Path() + "/config").c_str(), 1);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString(Scratch.Path() + "/config"));
     TPrefs prefs;
     prefs.BaseDir = Scratch.Path() + "/base";
     prefs.Save();
