@@ -3,9 +3,12 @@
 
 #include "about_box.h"
 #include "album_nodes.h"
+#include "acquire_image.h"
 #include "cd_writers.h"
 #include "file_names.h"
 #include "mcdburner.h"
+#include "prefs_form.h"
+#include "scan_source_list.h"
 #include "help_viewer.h"
 #include "hints.h"
 #include "image_view.h"
@@ -56,6 +59,12 @@ void TMainForm::FormCreate() {
 
     CreateBurner();
     FBurner->InitializeASPI(true);
+    // The scanner search can take seconds, so it runs beside the window; the first source
+    // completes an empty "Scansource" once it is known.
+    FScanner = std::make_unique<TAcquireImage>();
+    FScanner->AppProductName = "Fotolark";
+    FScanSources = std::make_unique<TScanSourceList>();
+    FScanSources->Start();
     CompleteSettings([this] { return FirstCdWriter(); }, nullptr);
 
     const TPrefs prefs;
@@ -105,6 +114,7 @@ std::string TMainForm::FirstCdWriter() {
 // Until the window has first become active every action stays suspended.
 void TMainForm::FormActivate() {
     if (FActivated) return;
+    FillScanSourceMenuWhenListed();
     FActivated = true;
     UpdateActions();
 }
@@ -322,6 +332,25 @@ void TMainForm::CreateCD() {
 
 void TMainForm::HelpContentsClick() {
     ShowHelpContents(this, QString::fromStdString(FHelpFile));
+}
+
+void TMainForm::FilePrefsClick() {
+    std::vector<TCDWriterChoice> writers;
+    if (FBurner->ASPIInitialized())
+        for (const std::string& id : CdWriterIDs(*FBurner)) writers.push_back({id, std::string()});
+    FPrompts->EditPreferences(this, writers, *FScanSources);
+    const std::optional<TStorageFolders> changed = ChangedStorageFolders(FAlbumDir);
+    if (!changed) return;
+    // Changes not yet saved belong to the albums of the old folder: offer to keep them there
+    // before the tree is replaced.
+    if (FAlbumsModified &&
+        AskUser("Albums Modified", "Do you want to save the changes you made to your albums?", TAskButtons::YesNo) == mrYes)
+        SaveAlbums();
+    tbDiscardClick();
+    FAlbumDir = changed->AlbumDir;
+    FImageDir = changed->ImageDir;
+    FThumbDir = changed->ThumbDir;
+    LoadAlbums();
 }
 
 void TMainForm::HelpAboutClick() {

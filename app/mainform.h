@@ -25,7 +25,9 @@ class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TAlbum;
+class TAcquireImage;
 class TMCDBurner;
+class TScanSourceList;
 class TAlbumNode;
 class TPhoto;
 class TPhotoNode;
@@ -144,6 +146,10 @@ public:
     std::pair<int32_t, int32_t> MakeThumbnailFile(const std::string& fileName);
     void TreeDeleteClick();
 
+    // ---- scanning and preferences (mainform_scan.cpp, mainform.cpp) ----
+    void ScanItemClick();
+    void FilePrefsClick();
+
     // ---- files coming in (mainform_import.cpp) ----
     void tbNewImageClick();
     bool FImgViewDropAccepts(const QStringList& files);
@@ -173,6 +179,7 @@ private:
     // start-up and exit (mainform.cpp)
     void FormCreate();
     void CreateBurner();
+    void FillScanSourceMenuWhenListed();
     std::string FirstCdWriter();
     bool FormClose();
     void FormDestroy();
@@ -207,6 +214,8 @@ private:
 
     std::unique_ptr<TPrompts> FPrompts;
     std::unique_ptr<TMCDBurner> FBurner;
+    std::unique_ptr<TAcquireImage> FScanner;
+    std::unique_ptr<TScanSourceList> FScanSources;
     TPJRegWdwState* PJRegWdwState1 = nullptr;
     QActionGroup* FZoomGroup = nullptr;
 };

@@ -157,7 +157,7 @@ void TMainForm::CommitImage(bool refresh) {
 bool TMainForm::ChooseAlbumAndAdd(QPoint at) {
     const std::vector<std::string> names = AlbumNames();
     if (names.empty()) {
-        FPrompts->ShowInformation(this, QApplication::applicationDisplayName(),
+        FPrompts->ShowInformation(this, "Fotolark",
                                   "You must create a new album before adding a photo.");
         return false;
     }

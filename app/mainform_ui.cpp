@@ -95,6 +95,7 @@ void TMainForm::CreateActions() {
     connect(A_Brightness, &QAction::triggered, this, &TMainForm::ChangeBrightness);
     connect(A_SaveImage, &QAction::triggered, this, [this] { CommitImage(true); });
     connect(A_NewImage, &QAction::triggered, this, &TMainForm::tbNewImageClick);
+    connect(A_Scan, &QAction::triggered, this, &TMainForm::ScanItemClick);
     connect(tbCrop, &QAction::triggered, this, &TMainForm::tbCropClick);
     connect(A_CreateCD, &QAction::triggered, this, &TMainForm::CreateCD);
 }
@@ -106,6 +107,7 @@ void TMainForm::CreateMenus() {
     file->addSeparator();
     FilePrefs = file->addAction("&Preferences...");
     FilePrefs->setObjectName("FilePrefs");
+    connect(FilePrefs, &QAction::triggered, this, &TMainForm::FilePrefsClick);
     QMenu* toolbars = file->addMenu("&Toolbars");
     toolbars->setObjectName("FileToolbars");
     const char* names[] = {"FileTools", "PositionTools", "ModifyTools"};

@@ -5,6 +5,8 @@
 #include "del_photo_form.h"
 #include "img_modify_form.h"
 #include "photo_form.h"
+#include "prefs_form.h"
+#include "scan_commands.h"
 #include "used_image_form.h"
 
 #include <QApplication>
@@ -62,4 +64,13 @@ bool TDialogPrompts::RemoveAlbum(QWidget* parent, const std::string& title, bool
 QString TDialogPrompts::OpenImageFile(QWidget* parent) {
     return QFileDialog::getOpenFileName(parent, QString(), QString(),
                                         "JPEG Image File (*.jpg,.jpeg) (*.jpg *.jpeg *.JPG *.JPEG)");
+}
+
+std::optional<TBitmap32> TDialogPrompts::ScanPage(QWidget* parent, TAcquireImage& scanner, TScanSourceList& sources) {
+    return ScanOnePage(scanner, sources, parent);
+}
+
+bool TDialogPrompts::EditPreferences(QWidget* parent, const std::vector<TCDWriterChoice>& writers,
+                                     TScanSourceList& sources) {
+    return TPrefsForm::Execute(parent, writers, &sources);
 }

@@ -2,17 +2,22 @@
 // tests can answer them from a script. TDialogPrompts shows the real dialogs.
 #pragma once
 
+#include "bitmap32.h"
 #include "tone.h"
 
 #include <QPoint>
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 class QWidget;
+class TAcquireImage;
 class TBitmap32;
+class TScanSourceList;
+struct TCDWriterChoice;
 class TPhoto;
 
 // Results of AskUser, as the message dialog reports them.
@@ -49,6 +54,11 @@ public:
     virtual bool RemoveAlbum(QWidget* parent, const std::string& title, bool& eraseFiles) = 0;
     // The picture open dialog; an empty path when cancelled.
     virtual QString OpenImageFile(QWidget* parent) = 0;
+    // One page from the chosen scanner through its scan dialog; nothing when cancelled or failed.
+    virtual std::optional<TBitmap32> ScanPage(QWidget* parent, TAcquireImage& scanner, TScanSourceList& sources) = 0;
+    // "Fotolark Application Settings"; true when the user confirmed (the settings are saved).
+    virtual bool EditPreferences(QWidget* parent, const std::vector<TCDWriterChoice>& writers,
+                                 TScanSourceList& sources) = 0;
 };
 
 class TDialogPrompts : public TPrompts {
@@ -67,4 +77,7 @@ public:
                      const std::string& imageDir, bool& eraseFiles) override;
     bool RemoveAlbum(QWidget* parent, const std::string& title, bool& eraseFiles) override;
     QString OpenImageFile(QWidget* parent) override;
+    std::optional<TBitmap32> ScanPage(QWidget* parent, TAcquireImage& scanner, TScanSourceList& sources) override;
+    bool EditPreferences(QWidget* parent, const std::vector<TCDWriterChoice>& writers,
+                         TScanSourceList& sources) override;
 };

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "album_records.h"
+#include "prefs.h"
 #include "prompts.h"
 
 #include <array>
@@ -65,6 +66,25 @@ public:
     QString OpenImageFile(QWidget*) override {
         Asked << "Open";
         return FileToOpen;
+    }
+    // Scanning: the next page the scanner delivers (none: cancelled).
+    std::deque<TBitmap32> Pages;
+    std::optional<TBitmap32> ScanPage(QWidget*, TAcquireImage&, TScanSourceList&) override {
+        Asked << "Scan";
+        if (Pages.empty()) return std::nullopt;
+        TBitmap32 page = std::move(Pages.front());
+        Pages.pop_front();
+        return page;
+    }
+    // Preferences: the base folder the user chooses ("" leaves the settings alone).
+    std::string NewBaseDir;
+    bool EditPreferences(QWidget*, const std::vector<TCDWriterChoice>&, TScanSourceList&) override {
+        Asked << "Preferences";
+        if (NewBaseDir.empty()) return false;
+        TPrefs prefs;
+        prefs.BaseDir = NewBaseDir;
+        prefs.Save();
+        return true;
     }
     int NextAnswer() {
         if (Answers.empty()) return mrCancel;
