@@ -3,6 +3,7 @@
 #pragma once
 
 #include "album_records.h"
+#include "display_text.h"
 
 #include <QTreeWidgetItem>
 
@@ -30,8 +31,3 @@ private:
 
 TAlbumNode* AsAlbumNode(QTreeWidgetItem* item);
 TPhotoNode* AsPhotoNode(QTreeWidgetItem* item);
-
-// Album data are 8-bit strings; the window shows them as UTF-8, falling back to
-// Windows-1252 for bytes that are not valid UTF-8, and stores typed text as UTF-8.
-QString ToDisplay(const std::string& bytes);
-std::string FromDisplay(const QString& text);

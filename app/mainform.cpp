@@ -327,7 +327,8 @@ void TMainForm::FormDestroy() {
 
 void TMainForm::CreateCD() {
     if (FAlbumsModified) SaveAlbums();
-    // The CD window opens here once it exists.
+    FPrompts->CreateCD(this, TStorageFolders{FAlbumDir, FImageDir, FThumbDir}, *FBurner,
+                       QString::fromStdString(FHelpFile));
 }
 
 void TMainForm::HelpContentsClick() {

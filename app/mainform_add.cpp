@@ -2,6 +2,7 @@
 #include "mainform.h"
 
 #include "album_nodes.h"
+#include "busy_cursor.h"
 #include "file_names.h"
 #include "image_view.h"
 #include "jpeg_io.h"
@@ -16,15 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-class TBusyCursor {
-public:
-    TBusyCursor() {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 std::string UpperAscii(std::string text) {
     for (char& c : text)

@@ -3,6 +3,7 @@
 #include "mainform.h"
 
 #include "album_nodes.h"
+#include "busy_cursor.h"
 #include "album_tree.h"
 #include "file_names.h"
 #include "image_view.h"
@@ -22,15 +23,6 @@ namespace {
 QString SizeText(uint32_t size) {
     return size <= 1048576 ? QStringLiteral("%1KB").arg(size / 1024) : QStringLiteral("%1MB").arg(size / 1048576);
 }
-
-class TBusyCursor {
-public:
-    TBusyCursor() {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 TAlbumNode* AlbumOf(QTreeWidgetItem* node) {
     if (TAlbumNode* album = AsAlbumNode(node)) return album;

@@ -1,6 +1,7 @@
 #include "prompts.h"
 
 #include "album_list_form.h"
+#include "cd_form.h"
 #include "del_album_form.h"
 #include "del_photo_form.h"
 #include "img_modify_form.h"
@@ -73,4 +74,10 @@ std::optional<TBitmap32> TDialogPrompts::ScanPage(QWidget* parent, TAcquireImage
 bool TDialogPrompts::EditPreferences(QWidget* parent, const std::vector<TCDWriterChoice>& writers,
                                      TScanSourceList& sources) {
     return TPrefsForm::Execute(parent, writers, &sources);
+}
+
+void TDialogPrompts::CreateCD(QWidget* parent, const TStorageFolders& folders, TMCDBurner& burner,
+                              const QString& helpFile) {
+    TCDForm form(folders, burner, helpFile, nullptr, parent);
+    form.exec();
 }

@@ -16,6 +16,8 @@
 class QWidget;
 class TAcquireImage;
 class TBitmap32;
+class TMCDBurner;
+struct TStorageFolders;
 class TScanSourceList;
 struct TCDWriterChoice;
 class TPhoto;
@@ -59,6 +61,9 @@ public:
     // "Fotolark Application Settings"; true when the user confirmed (the settings are saved).
     virtual bool EditPreferences(QWidget* parent, const std::vector<TCDWriterChoice>& writers,
                                  TScanSourceList& sources) = 0;
+    // "Create a CD" over the albums of `folders`, writing through `burner`.
+    virtual void CreateCD(QWidget* parent, const TStorageFolders& folders, TMCDBurner& burner,
+                          const QString& helpFile) = 0;
 };
 
 class TDialogPrompts : public TPrompts {
@@ -80,4 +85,6 @@ public:
     std::optional<TBitmap32> ScanPage(QWidget* parent, TAcquireImage& scanner, TScanSourceList& sources) override;
     bool EditPreferences(QWidget* parent, const std::vector<TCDWriterChoice>& writers,
                          TScanSourceList& sources) override;
+    void CreateCD(QWidget* parent, const TStorageFolders& folders, TMCDBurner& burner,
+                  const QString& helpFile) override;
 };

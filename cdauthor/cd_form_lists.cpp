@@ -1,5 +1,7 @@
 #include "cd_form_lists.h"
 
+#include "display_text.h"
+
 #include "album_records.h"
 #include "cd_form_widgets.h"
 
@@ -46,7 +48,7 @@ TAlbumListBox::TAlbumListBox(const char* name, const QString& hint, QWidget* par
 }
 
 void TAlbumListBox::AppendAlbum(TAlbum* album) {
-    auto* item = new QTreeWidgetItem({AlbumTextToDisplay(album->Title), AlbumSizeText(*album)});
+    auto* item = new QTreeWidgetItem({ToDisplay(album->Title), AlbumSizeText(*album)});
     item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     item->setData(0, kAlbumRole, QVariant::fromValue(static_cast<void*>(album)));
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled);

@@ -5,7 +5,6 @@
 #include <QEventLoop>
 #include <QIcon>
 #include <QTimer>
-#include <QStringDecoder>
 #include <QToolButton>
 
 void SetCDHint(QWidget* widget, const QString& hint) {
@@ -32,11 +31,3 @@ void ProcessEventsFor(int ms) {
     loop.exec();
 }
 
-QString AlbumTextToDisplay(const std::string& bytes) {
-    const QByteArrayView view(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(view);
-    if (!utf8.hasError()) return text;
-    QStringDecoder windows1252("windows-1252");
-    return windows1252.isValid() ? windows1252.decode(view) : QString::fromLatin1(view);
-}

@@ -20,5 +20,3 @@ QToolButton* MakeCDHelpButton(QWidget* window, const QString& helpFile);
 // responsive without spinning.
 void ProcessEventsFor(int ms);
 
-// Album text as the user sees it: UTF-8, or Windows-1252 for bytes that are not UTF-8.
-QString AlbumTextToDisplay(const std::string& bytes);

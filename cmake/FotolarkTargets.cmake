@@ -36,3 +36,13 @@ function(fotolark_add_bench name)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/benchmarks)
     add_dependencies(benchmarks ${name})
 endfunction()
+
+# Adds every subfolder of the current folder that has a CMakeLists.txt.
+function(fotolark_add_subfolders)
+    file(GLOB dirs LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
+    foreach(dir ${dirs})
+        if(EXISTS ${dir}/CMakeLists.txt)
+            add_subdirectory(${dir})
+        endif()
+    endforeach()
+endfunction()

@@ -4,11 +4,12 @@
 #include "album_records.h"
 #include "mainform.h"
 
+#include "../support/gui_bench_main.h"
+
 #include <QApplication>
 #include <QTreeWidget>
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -68,15 +69,5 @@ BENCHMARK(BM_LoadAlbumsIntoTree)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 } // namespace
 
 int main(int argc, char** argv) {
-    // Keep the user's settings and pictures out of the measurement.
-    const fs::path home = fs::temp_directory_path() / "fotolark-bench-home";
-    fs::create_directories(home);
-    setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
-    setenv("HOME", home.c_str(), 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWindowBenchmarks(argc, argv);
 }

@@ -4,11 +4,12 @@
 #include "image_view.h"
 #include "mainform.h"
 
+#include "../support/gui_bench_main.h"
+
 #include <QApplication>
 #include <QSpinBox>
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 namespace {
@@ -38,14 +39,5 @@ BENCHMARK(BM_FineRotationStep)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::filesystem::path home = std::filesystem::temp_directory_path() / "fotolark-bench-home";
-    std::filesystem::create_directories(home);
-    setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
-    setenv("HOME", home.c_str(), 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWindowBenchmarks(argc, argv);
 }

@@ -189,3 +189,13 @@ TEST_F(MainFormTest, StatusBarShowsTheLongPartOfTheCurrentHint) {
     EXPECT_EQ(window.A_NewAlbum->toolTip(), "New Album");
     EXPECT_EQ(window.FAlbumTree->toolTip(), "Albums and photos");
 }
+
+TEST_F(MainFormTest, CreateCDSavesChangedAlbumsFirst) {
+    WriteAlbum("a.alb", "Album", 0);
+    TMainForm& window = Open();
+    window.FAlbumTree->topLevelItem(0)->setText(0, "Renamed");
+    window.A_CreateCD->trigger();
+    EXPECT_EQ(Prompts->Asked, QStringList{"Create a CD"});
+    EXPECT_FALSE(window.FAlbumsModified);
+    EXPECT_EQ(TAlbum::CreateFromFile(Folders.AlbumDir + "a.alb")->Title, "Renamed");
+}

@@ -86,6 +86,7 @@ public:
         prefs.Save();
         return true;
     }
+    void CreateCD(QWidget*, const TStorageFolders&, TMCDBurner&, const QString&) override { Asked << "Create a CD"; }
     int NextAnswer() {
         if (Answers.empty()) return mrCancel;
         const int answer = Answers.front();
