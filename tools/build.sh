@@ -19,6 +19,10 @@ install_missing_packages() {
   echo "Installing: ${missing[*]}"
   local sudo=""
   [ "$(id -u)" -ne 0 ] && sudo=sudo
+  # 32-bit packages (wine for the album viewer's tests) need the i386 architecture.
+  if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386
+  fi
   $sudo apt-get -o DPkg::Lock::Timeout=600 update -q
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends \
     -o DPkg::Lock::Timeout=600 "${missing[@]}"
