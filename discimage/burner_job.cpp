@@ -12,6 +12,14 @@ TJobState& Job() {
 
 void TMCDBurner::WriteISOFile(const std::string& FileName) {
     ISOFileName = FileName;
+    StartJob(true);
+}
+
+bool TMCDBurner::BurnCD() {
+    return StartJob(false);
+}
+
+bool TMCDBurner::StartJob(bool ToFile) {
     WaitForJob();
     TJobState& job = Job();
     job.Component = this;
@@ -24,14 +32,14 @@ void TMCDBurner::WriteISOFile(const std::string& FileName) {
     job.CacheThread->Start();
     for (;;) {
         if (job.CacheThread->Ready()) {
-            job.Recorder = std::thread([this] { TThWrite(*this, true).Execute(); });
-            return;
+            job.Recorder = std::thread([this, ToFile] { TThWrite(*this, ToFile).Execute(); });
+            return true;
         }
         const std::string error = job.CacheThread->ErrorText();
         if (!error.empty()) {
             job.CacheThread.reset();
             if (OnWriteDone) OnWriteDone(this, error);
-            return;
+            return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }

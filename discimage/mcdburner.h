@@ -64,6 +64,10 @@ public:
     // Starts writing the prepared image into FileName; returns once the recording thread runs
     // or the producer has failed (OnWriteDone has then already been raised on this thread).
     void WriteISOFile(const std::string& FileName);
+    // Starts recording the prepared image on the selected drive; true once the recording
+    // thread runs, false when the producer failed first (OnWriteDone has then been raised on
+    // this thread).
+    bool BurnCD();
     void AbortWrite();
     int64_t BytesWritten() const { return FBytesWritten.load(); }
     // Blocks until the recording thread of the last job has ended.
@@ -87,6 +91,8 @@ public:
 private:
     friend class TThWrite;
 
+    // The start both jobs share: the cache is filled, then the recording thread is started.
+    bool StartJob(bool ToFile);
     void EmptyTree();
     TDEntry* NewDirRecord();
     TFEntry* NewFileRecord();

@@ -186,7 +186,8 @@ TDescriptorFields IdentifierFields(const TMCDBurner& burner) {
     fields.DateCreation = burner.DateCreation;
     fields.DateModification = burner.DateModification;
     // The padding of a short image is recorded too; readers expect no data beyond the volume.
-    fields.VolumeSpaceSize = static_cast<uint32_t>(burner.ImageBlocks());
+    // Extents are absolute, so the volume of a later session spans the earlier ones as well.
+    fields.VolumeSpaceSize = static_cast<uint32_t>(burner.StartSector + burner.ImageBlocks());
     return fields;
 }
 

@@ -41,6 +41,7 @@ void TThWrite::Execute() {
     (void)setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), -20);
     FBurner.FBytesWritten = 0;
     if (ToFile) WriteToFile();
+    else WriteToDrive();
     EndJob();
 }
 

@@ -1,5 +1,5 @@
 // TThWrite: the recording thread of a job. It takes the image from the cache block group by
-// block group and writes it into the image file (ToFile) or, later, to the drive.
+// block group and writes it into the image file (ToFile) or to the selected drive.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +26,21 @@ private:
     void Fail(const std::string& text);
     void EndJob();
 
+    // The drive job (drive_job.cpp).
+    void WriteToDrive();
+    void PrepareDrive();
+    void ReserveDVDRTrack();
+    void AnnounceStart(uint16_t speed);
+    bool WriteGroupToDrive(const char* group, int32_t bytes);
+    bool WriteWithRetries(const char* group, int32_t bytes);
+    void FinalizeDrive();
+    void WaitForDVDRFinalization();
+    void CloseSession();
+    void RaiseFinalizingTrack();
+
     TMCDBurner& FBurner;
     TCacheThread& FCache;
+    uint16_t FDiscType = 0;
+    uint32_t FBlocks = 0;       // blocks written to the drive in this job
+    int64_t FPollCountdown = 5;  // groups until the next buffer poll; below 0 after a failed poll
 };

@@ -1,0 +1,183 @@
+// The drive branch of the recording thread: preparing the drive for the disc in it, writing
+// the image with WRITE (10) block group by block group, and finalising the disc.
+#include "write_thread.h"
+
+#include "job_state.h"
+#include "mcdburner.h"
+#include "passthrough_linux.h"
+
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+
+namespace {
+
+constexpr int kBusyRetryMs = 600;
+constexpr int kBusyAttempts = 10000;
+constexpr int kCloseRetryMs = 1000;
+constexpr int kCloseAttempts = 1000;
+constexpr int kPollEveryGroups = 5;
+// A DVD-R lead-out takes 15 to 20 minutes on slow drives; a drive silent for far longer is lost.
+constexpr int kDVDRFinalizeLimitMs = 45 * 60 * 1000;
+constexpr int kDVDRFinalizePollMs = 1000;
+
+bool IsDVDRFamily(uint16_t discType) {
+    return discType == dtDVDR || discType == dtDVDRW || discType == dtDVDRWSeq;
+}
+
+bool IsDVD(uint16_t discType) {
+    return IsDVDRFamily(discType) || discType == dtDVDPlusRW;
+}
+
+// A refusal that goes away by waiting: BUSY status, or LOGICAL UNIT NOT READY (04h) such as a
+// long write in progress.
+bool DriveBusy(const TMCDBurner& burner) {
+    return burner.TargetBusy() || burner.SenseData()[12] == 0x04;
+}
+
+std::tm LocalNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return local;
+}
+
+} // namespace
+
+void TThWrite::WriteToDrive() {
+    PrepareDrive();
+    CloseAfterCommand = false;  // the drive's handle stays open while the image is written
+    WriteLoop([this](const char* group, int32_t bytes) { return WriteGroupToDrive(group, bytes); });
+    FinalizeDrive();
+}
+
+// The results are not checked here: a drive that refused a step fails at the first WRITE.
+void TThWrite::PrepareDrive() {
+    FDiscType = FBurner.GetDiscType();
+    TSCSIDevice::CurrentDiscType = FDiscType;
+    if (FDiscType != dtDVDRAM) FBurner.LoadEject(false);
+    if (FDiscType != dtDVDPlusRW) FBurner.RezeroUnit();
+    if (FDiscType != dtDVDRAM) FBurner.SetCDSpeed(FBurner.ReadSpeed, FBurner.WriteSpeed());
+    FBurner.WaitReady(10000, 1000);
+    FBurner.SetWriteParameters(FBurner.TestWrite, FBurner.UnderrunProtection, FDiscType);
+    const uint16_t speed = FBurner.CurrentWriteSpeed();
+    if (IsDVDRFamily(FDiscType)) ReserveDVDRTrack();
+    FBurner.WaitReady(10000, 1000);
+    if (FDiscType != dtDVDRAM && !FBurner.TestWrite && FBurner.PerformOPC) FBurner.SendOPC();
+    AnnounceStart(speed);
+}
+
+// A DVD-R family disc is written in one piece (Disc At Once) into a track reserved for it.
+void TThWrite::ReserveDVDRTrack() {
+    const auto descriptor = DVDRPerformanceDescriptor();
+    FBurner.SetStreaming(descriptor.data(), static_cast<uint16_t>(descriptor.size()));
+    FBurner.SendTimeStamp(LocalNow());
+    FBurner.ReserveTrack(static_cast<uint32_t>(FBurner.ImageBlocks() + 1));
+}
+
+void TThWrite::AnnounceStart(uint16_t speed) {
+    // Speeds are counted in CD units of 176.46 KB/s; a DVD unit is about seven of them.
+    const long shown = IsDVD(FDiscType) ? std::lround(speed / 7.0) : speed;
+    FBurner.DebugMessage(std::string(">>> STARTING WRITE PROCESS ON ") + DiscTypeName(FDiscType) + " AT " +
+                             std::to_string(shown) + "X",
+                         1);
+    if (FBurner.TestWrite) FBurner.DebugMessage(">>> TEST/DUMMY WRITE", 1);
+}
+
+bool TThWrite::WriteGroupToDrive(const char* group, int32_t bytes) {
+    // The buffer is polled before every fifth group; a drive that cannot answer is not asked again.
+    if (FDiscType != dtDVDRAM && FPollCountdown == 0 && FBurner.ReadBufferCapacity())
+        FPollCountdown = kPollEveryGroups;
+    --FPollCountdown;
+    return WriteWithRetries(group, bytes);
+}
+
+bool TThWrite::WriteWithRetries(const char* group, int32_t bytes) {
+    const auto blocks = static_cast<uint16_t>(bytes / 2048);
+    for (int attempt = 0;;) {
+        if (Job().Abort) {
+            Fail("OPERATION ABORTED BY USER");
+            return false;
+        }
+        if (FBurner.Write10(FBurner.StartSector + FBlocks, blocks, reinterpret_cast<const uint8_t*>(group),
+                            static_cast<uint32_t>(bytes))) {
+            FBlocks += blocks;
+            return true;
+        }
+        if (!DriveBusy(FBurner)) {
+            Fail("WRITER ERROR [" + FBurner.LastError() + "]");
+            return false;
+        }
+        FBurner.Pause(kBusyRetryMs);
+        if (++attempt >= kBusyAttempts) {
+            Fail("WRITER BUSY/BUFFER FULL");
+            return false;
+        }
+    }
+}
+
+// Runs after every drive job, also after errors and aborts; only a job without error goes
+// on to reset the write parameters, close the session and hand the disc back.
+void TThWrite::FinalizeDrive() {
+    CloseAfterCommand = true;
+    const bool polls = FDiscType != dtDVDRAM;
+    if (polls) FBurner.ReadBufferCapacity();
+    if (IsDVDRFamily(FDiscType)) {
+        WaitForDVDRFinalization();
+    } else {
+        RaiseFinalizingTrack();
+        if (!FBurner.SynchronizeCache(120000, false)) FBurner.SynchronizeCache(120000, true);
+        FBurner.WaitReady(1800000, 2000);
+    }
+    if (polls) FBurner.ReadBufferCapacity();
+    if (!FCache.ErrorText().empty()) return;
+
+    FBurner.SetWriteParameters(FBurner.TestWrite, false, FDiscType);
+    const bool closes = !FBurner.TestWrite && FDiscType != dtDVDRAM && !IsDVDRFamily(FDiscType);
+    if (closes && FBurner.FinalizeTrack) {
+        FBurner.SetWriteParameters(FBurner.TestWrite, FBurner.UnderrunProtection, FDiscType);
+        CloseSession();
+    }
+    FBurner.WaitReady(240000, 5000);
+    FBurner.LoadEject(false);
+    FBurner.AllowMediumRemoval(true);
+    if (!IsDVD(FDiscType) && FDiscType != dtDVDRAM) FBurner.RezeroUnit();
+}
+
+void TThWrite::RaiseFinalizingTrack() {
+    std::lock_guard<std::mutex> lock(Job().EndLock);
+    if (FBurner.OnFinalizingTrack) FBurner.OnFinalizingTrack(&FBurner);
+    if (IsDVDRFamily(FDiscType) && FBurner.SlowFinalizeQuirk())
+        FBurner.DebugMessage(">>> WRITING LEAD-OUT (THIS CAN TAKE APPROXIMATELY 15-20 MINUTES)", 1);
+}
+
+// The drive writes the lead-out on its own after an immediate SYNCHRONIZE CACHE and answers
+// READ DISC INFORMATION again once it is done. Meanwhile the free buffer counts down as a
+// sign of progress.
+void TThWrite::WaitForDVDRFinalization() {
+    RaiseFinalizingTrack();
+    FBurner.SynchronizeCache(1800000, true);
+    FBurner.DeviceFreeBufferSize = FBurner.DeviceBufferSize;
+    const uint32_t step = FBurner.DeviceBufferSize / 960;
+    for (int waited = 0; !FBurner.ReadDiscInfo(); waited += kDVDRFinalizePollMs) {
+        if (waited >= kDVDRFinalizeLimitMs) {
+            FCache.SetErrorText("TIMEOUT WAITING FOR DRIVE");
+            return;
+        }
+        FBurner.DeviceFreeBufferSize -= std::min(step, FBurner.DeviceFreeBufferSize);
+        FBurner.Pause(kDVDRFinalizePollMs);
+    }
+}
+
+// A busy drive gets a second every time; after any other failure one more attempt is made.
+// Neither outcome changes the job's result.
+void TThWrite::CloseSession() {
+    for (int attempt = 0; attempt < kCloseAttempts; ++attempt) {
+        if (FBurner.CloseTrackSession(false, TSCSIDevice::CloseImmediate)) return;
+        if (!DriveBusy(FBurner)) {
+            FBurner.CloseTrackSession(false, TSCSIDevice::CloseImmediate);
+            return;
+        }
+        FBurner.Pause(kCloseRetryMs);
+    }
+}

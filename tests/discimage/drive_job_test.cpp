@@ -1,0 +1,482 @@
+// Drive jobs against the virtual recorder: what each kind of disc is sent, in which order, how
+// the job ends, and the recorded user data read back with the public ISO readers next to the
+// same layout written as an image file.
+#include "disc_test_support.h"
+
+#include "job_state.h"
+#include "transport.h"
+#include "../recorder/fake_nodes.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <mutex>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Its waits go on at once; the pauses it was asked for are kept.
+class TQuickBurner : public TMCDBurner {
+public:
+    std::vector<int> Pauses() {
+        std::lock_guard<std::mutex> lock(FPauseLock);
+        return FPauses;
+    }
+
+protected:
+    void Pause(int Ms) override {
+        std::lock_guard<std::mutex> lock(FPauseLock);
+        FPauses.push_back(Ms);
+    }
+
+private:
+    std::mutex FPauseLock;
+    std::vector<int> FPauses;
+};
+
+struct TDiscFile {
+    std::string DiscDir;  // "\" or "\Images"
+    std::string Name;
+    std::string Bytes;
+};
+
+class DriveJobTest : public ::testing::Test {
+protected:
+    TScratchDir Scratch;
+    std::string Disc = Scratch.Path() + "/disc.img";
+    std::string LogPath = Scratch.Path() + "/vrec.log";
+    std::unique_ptr<TQuickBurner> Burner;
+    std::vector<TDiscFile> Files = {
+        {"\\", "autorun.inf", "[autorun]\r\nopen=Diorama.exe\r\n"},
+        {"\\", "Albums.dat", PatternBytes(5000, 1)},
+        {"\\Images", "2004061200001.jpg", PatternBytes(400000, 2)},
+        {"\\Images", "Strand und Meer.jpeg", PatternBytes(63488, 3)},
+        {"\\Thumbs", "2004061200001.jpg", PatternBytes(4097, 4)},
+    };
+    std::vector<std::string> Lines;  // the burner's diagnostic lines, "kind:text"
+    std::mutex LinesLock;
+
+    void SetUp() override {
+        ASSERT_EQ(chdir(VIRTUAL_RECORDER_DIR), 0);
+        setenv("VREC_LOG", LogPath.c_str(), 1);
+    }
+    void TearDown() override {
+        Burner.reset();
+        StopTransport();
+        unsetenv("VREC_DRIVES");
+        unsetenv("VREC_LOG");
+    }
+
+    // Powers up drive D: with `settings` in the virtual recorder's syntax and selects it.
+    void StartDrive(const std::string& settings) {
+        setenv("VREC_DRIVES", ("letter=D,image=" + Disc + "," + settings).c_str(), 1);
+        Burner.reset();  // the disc tree exists once: the old component goes first
+        StopTransport();
+        fs::remove(LogPath);
+        Burner = std::make_unique<TQuickBurner>();
+        Burner->OnDebugMessage = [this](TSCSIDevice*, const std::string& text, uint8_t kind) {
+            std::lock_guard<std::mutex> lock(LinesLock);
+            Lines.push_back(std::to_string(kind) + ":" + text);
+        };
+        ASSERT_TRUE(Burner->InitializeASPI(false));
+        ASSERT_TRUE(Burner->SelectDriveLetter('D'));
+        for (const TDiscFile& file : Files) {
+            const std::string local = Scratch.Write("src/" + file.DiscDir.substr(1) + "/" + file.Name, file.Bytes);
+            Burner->CreateDirPath(file.DiscDir);
+            ASSERT_EQ(Burner->InsertFile(file.DiscDir, local, false), 1) << local;
+        }
+        Burner->IdVolume = "Summer 2004";
+    }
+
+    // Lays the tree out for the drive and records it; the job's error text.
+    std::string Record(const std::function<void()>& whileRunning = nullptr) {
+        Burner->PrepareImage(false);
+        return RecordPrepared(whileRunning);
+    }
+    std::string RecordPrepared(const std::function<void()>& whileRunning = nullptr) {
+        std::promise<std::string> done;
+        Burner->OnWriteDone = [&](TMCDBurner*, const std::string& error) { done.set_value(error); };
+        std::future<std::string> result = done.get_future();
+        if (Burner->BurnCD() && whileRunning) whileRunning();
+        if (result.wait_for(std::chrono::seconds(120)) != std::future_status::ready) {
+            ADD_FAILURE() << "the drive job did not end";
+            Burner->AbortWrite();
+        }
+        Burner->WaitForJob();
+        Burner->OnWriteDone = nullptr;
+        return result.get();
+    }
+
+    // The command blocks the drive received, as the log's hex text ("2A 00 00 ...").
+    std::vector<std::string> Commands() const {
+        std::vector<std::string> cdbs;
+        std::ifstream log(LogPath);
+        for (std::string line; std::getline(log, line);) {
+            const size_t at = line.find(" CDB ");
+            if (at != std::string::npos) cdbs.push_back(line.substr(at + 5));
+        }
+        return cdbs;
+    }
+    int Count(const std::string& cdbStart) const {
+        int n = 0;
+        for (const std::string& cdb : Commands()) n += cdb.rfind(cdbStart, 0) == 0;
+        return n;
+    }
+    // Each command block start is found after the one before it.
+    void ExpectInOrder(const std::vector<std::string>& starts) const {
+        const std::vector<std::string> cdbs = Commands();
+        size_t at = 0;
+        for (const std::string& start : starts) {
+            while (at < cdbs.size() && cdbs[at].rfind(start, 0) != 0) ++at;
+            ASSERT_LT(at, cdbs.size()) << "missing, or out of order: " << start;
+            ++at;
+        }
+    }
+    bool Traced(const std::string& line) {
+        std::lock_guard<std::mutex> lock(LinesLock);
+        return std::find(Lines.begin(), Lines.end(), line) != Lines.end();
+    }
+
+    // The same tree written as an image file from block 0.
+    std::string IsoFileBytes() {
+        const std::string iso = Scratch.Path() + "/same.iso";
+        EXPECT_EQ(WriteImage(*Burner, iso), "");
+        return ReadBytes(iso);
+    }
+    // The recorded blocks of the job: ImageBlocks from StartSector.
+    std::string RecordedBytes() const {
+        return ReadBytes(Disc).substr(static_cast<size_t>(Burner->StartSector) * 2048,
+                                      static_cast<size_t>(Burner->ImageBlocks()) * 2048);
+    }
+
+    void ExpectSameAsIsoFile() {
+        const std::string recorded = RecordedBytes();
+        EXPECT_TRUE(recorded == IsoFileBytes()) << "the recorded blocks differ from the image file";
+    }
+
+    // The disc as a multisession reader sees it: the volume descriptors of the session that
+    // starts at `start` in front; every other block stays where the drive recorded it.
+    std::string MountedView(uint32_t start) {
+        std::string disc = ReadBytes(Disc);
+        if (start > 0) disc.replace(16 * 2048, 4 * 2048, disc.substr((start + 16) * 2048, 4 * 2048));
+        const std::string view = Scratch.Path() + "/view.img";
+        std::ofstream(view, std::ios::binary) << disc;
+        return view;
+    }
+
+    // xorriso, bsdtar and isoinfo find every file with its bytes in the Joliet tree.
+    void ExpectReadersFindTheFiles(const std::string& image) {
+        const std::string byXorriso = Scratch.Path() + "/xorriso";
+        TCommandResult run = RunCommand("xorriso -abort_on FAILURE -osirrox on -read_fs norock -indev " + Quote(image) +
+                                        " -extract / " + Quote(byXorriso));
+        ASSERT_EQ(run.Status, 0) << run.Output;
+        const std::string byBsdtar = Scratch.Path() + "/bsdtar";
+        fs::create_directories(byBsdtar);
+        run = RunCommand("bsdtar -x -f " + Quote(image) + " -C " + Quote(byBsdtar));
+        ASSERT_EQ(run.Status, 0) << run.Output;
+        const TCommandResult listing = RunCommand("isoinfo -J -f -i " + Quote(image));
+        ASSERT_EQ(listing.Status, 0) << listing.Output;
+        for (const TDiscFile& file : Files) {
+            std::string dir = file.DiscDir == "\\" ? "" : file.DiscDir.substr(1) + "/";
+            EXPECT_TRUE(ReadBytes(byXorriso + "/" + dir + file.Name) == file.Bytes) << "xorriso: " << file.Name;
+            EXPECT_TRUE(ReadBytes(byBsdtar + "/" + dir + file.Name) == file.Bytes) << "bsdtar: " << file.Name;
+            EXPECT_NE(listing.Output.find("/" + dir + file.Name), std::string::npos) << listing.Output;
+        }
+        run = RunCommand("isoinfo -d -i " + Quote(image));
+        EXPECT_NE(run.Output.find("Volume id: Summer 2004"), std::string::npos) << run.Output;
+    }
+};
+
+TEST_F(DriveJobTest, BlankCdrHoldsTheImageFileBytesAndIsClosed) {
+    StartDrive("medium=cdr");
+    ASSERT_EQ(Record(), "");
+    EXPECT_EQ(Burner->StartSector, 0u);
+    EXPECT_EQ(Burner->BytesWritten(), Burner->ImageBlocks() * 2048);
+    EXPECT_EQ(TSCSIDevice::CurrentDiscType, dtCDR);
+    EXPECT_TRUE(Traced("1:>>> STARTING WRITE PROCESS ON CD-R AT 40X"));
+    EXPECT_FALSE(Traced("1:>>> TEST/DUMMY WRITE"));
+    ExpectInOrder({"1B 00 00 00 03", "01", "BB 00 FF FF FF FF", "55", "2A 00 00 00 00 00", "35 00", "55", "55",
+                   "5B 01 02", "1B 00 00 00 03", "1E 00 00 00 00", "01"});
+    EXPECT_EQ(Count("54"), 0) << "no power calibration unless asked for";
+    ExpectSameAsIsoFile();
+    ExpectReadersFindTheFiles(Disc);
+}
+
+TEST_F(DriveJobTest, EveryWritableMediumHoldsTheImageFileBytes) {
+    const struct {
+        const char* Settings;
+        const char* StartLine;
+        int Closes;
+    } cases[] = {
+        {"medium=cdrw", "1:>>> STARTING WRITE PROCESS ON CD-RW AT 40X", 1},
+        {"medium=dvdr", "1:>>> STARTING WRITE PROCESS ON DVD-R AT 6X", 0},
+        {"medium=dvdrw", "1:>>> STARTING WRITE PROCESS ON DVD-RW AT 6X", 0},
+        {"medium=dvdplusrw", "1:>>> STARTING WRITE PROCESS ON DVD+RW AT 6X", 1},
+        {"medium=dvdram,dvdram=1", "1:>>> STARTING WRITE PROCESS ON DVD-RAM AT 1X", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Settings);
+        Lines.clear();
+        StartDrive(c.Settings);
+        ASSERT_EQ(Record(), "");
+        EXPECT_TRUE(Traced(c.StartLine));
+        EXPECT_EQ(Count("5B"), c.Closes);
+        EXPECT_EQ(Burner->StartSector, 0u);
+        ExpectSameAsIsoFile();
+    }
+    ExpectReadersFindTheFiles(Disc);
+}
+
+TEST_F(DriveJobTest, AppendableCdrIsLaidOutFromTheNextWritableAddress) {
+    StartDrive("medium=cdr-appendable");
+    ASSERT_EQ(Record(), "");
+    const uint32_t start = Burner->StartSector;
+    ASSERT_GT(start, 20000u) << "after the first session";
+    ExpectInOrder({"2A 00 " + [&] {
+                       char hex[16];
+                       std::snprintf(hex, sizeof hex, "%02X %02X %02X %02X", start >> 24, (start >> 16) & 0xFF,
+                                     (start >> 8) & 0xFF, start & 0xFF);
+                       return std::string(hex);
+                   }()});
+    // Every extent is absolute: the primary volume's root directory lies inside the session.
+    const std::string pvd = SectorOf(ReadBytes(Disc), start + 16);
+    EXPECT_EQ(pvd.substr(1, 5), "CD001");
+    EXPECT_GE(Little32(pvd, 156 + 2), start + 16);
+    EXPECT_EQ(Little32(pvd, 80), start + Burner->ImageBlocks()) << "the volume spans the earlier session";
+    ExpectReadersFindTheFiles(MountedView(start));
+    const TCommandResult session = RunCommand("isoinfo -J -f -T " + std::to_string(start) + " -i " + Quote(Disc));
+    EXPECT_NE(session.Output.find("/Images/Strand und Meer.jpeg"), std::string::npos) << session.Output;
+}
+
+TEST_F(DriveJobTest, DvdrIsStreamedIntoAReservedTrackAndWaitedFor) {
+    StartDrive("medium=dvdr,maxwrite=11080,finalizebusy=3");
+    ASSERT_EQ(Record(), "");
+    EXPECT_TRUE(Traced("1:>>> STARTING WRITE PROCESS ON DVD-R AT 9X"));
+    const uint32_t reserved = static_cast<uint32_t>(Burner->ImageBlocks() + 1);
+    char reserve[32];
+    std::snprintf(reserve, sizeof reserve, "53 00 00 00 00 %02X %02X %02X %02X", reserved >> 24, (reserved >> 16) & 0xFF,
+                  (reserved >> 8) & 0xFF, reserved & 0xFF);
+    ExpectInOrder({"55", "B6", "BF 00 00 00 00 00 00 0F", reserve, "2A 00 00 00 00 00", "35 02", "51", "51", "51", "51",
+                   "55", "1B 00 00 00 03", "1E 00 00 00 00"});
+    EXPECT_EQ(Count("5B"), 0);
+    EXPECT_EQ(Count("01"), 1) << "rezero before the writes only";
+    const std::vector<int> pauses = Burner->Pauses();
+    EXPECT_EQ(std::count(pauses.begin(), pauses.end(), 1000), 3 + 2) << "three polls of the disc, two drive waits";
+}
+
+TEST_F(DriveJobTest, DvdrFinalizationGivesUpAfterFortyFiveMinutes) {
+    StartDrive("medium=dvdr,finalizebusy=2701");
+    EXPECT_EQ(Record(), "TIMEOUT WAITING FOR DRIVE");
+    const std::vector<int> pauses = Burner->Pauses();
+    EXPECT_EQ(std::count(pauses.begin(), pauses.end(), 1000), 45 * 60 + 2) << "45 minutes of polls, two drive waits";
+    EXPECT_EQ(Count("1B 00 00 00 03"), 1) << "only the load before the writes";
+    EXPECT_EQ(Count("1E"), 0);
+}
+
+TEST_F(DriveJobTest, DvdRamGetsNoLoadSpeedParametersPollsOrClose) {
+    StartDrive("medium=dvdram,dvdram=1");
+    ASSERT_EQ(Record(), "");
+    const std::vector<std::string> cdbs = Commands();
+    const auto firstWrite = std::find_if(cdbs.begin(), cdbs.end(), [](const std::string& c) { return c.rfind("2A", 0) == 0; });
+    for (const char* never : {"1B", "BB", "55"})
+        EXPECT_EQ(std::count_if(cdbs.begin(), firstWrite, [&](const std::string& c) { return c.rfind(never, 0) == 0; }), 0)
+            << never << " before the writes";
+    for (const char* never : {"55", "5C", "5B", "B6", "53"}) EXPECT_EQ(Count(never), 0) << never;
+    ExpectInOrder({"01", "2A", "35 00", "00", "1B 00 00 00 03", "1E 00 00 00 00"});
+    ExpectSameAsIsoFile();
+}
+
+TEST_F(DriveJobTest, TestWriteRecordsNothingAndSendsNoCalibrationOrClose) {
+    StartDrive("medium=cdr");
+    Burner->TestWrite = true;
+    Burner->PerformOPC = true;
+    ASSERT_EQ(Record(), "");
+    EXPECT_TRUE(Traced("1:>>> TEST/DUMMY WRITE"));
+    EXPECT_EQ(Count("54"), 0);
+    EXPECT_EQ(Count("5B"), 0);
+    EXPECT_GT(Count("2A"), 0);
+    ExpectInOrder({"55", "2A", "35 00", "1B 00 00 00 03", "1E 00 00 00 00"});
+    // The write parameters page (after the 8-byte header) carries the test-write bit in byte 2.
+    bool testBit = false;
+    for (const std::string& cdb : Commands())
+        if (cdb.rfind("55", 0) == 0) testBit |= cdb.find("OUT 00 00 00 00 00 00 00 00 05 32 51") != std::string::npos;
+    EXPECT_TRUE(testBit);
+    const std::string disc = ReadBytes(Disc);
+    EXPECT_EQ(disc.find_first_not_of('\0'), std::string::npos) << "nothing recorded";
+}
+
+TEST_F(DriveJobTest, CloseAndCalibrationFollowTheirOptions) {
+    StartDrive("medium=cdr");
+    Burner->FinalizeTrack = false;
+    Burner->PerformOPC = true;
+    ASSERT_EQ(Record(), "");
+    EXPECT_EQ(Count("5B"), 0) << "the disc stays open";
+    ExpectInOrder({"55", "54 01", "2A"});
+}
+
+TEST_F(DriveJobTest, BusyAndLongWriteAreRetriedEvery600Ms) {
+    StartDrive("medium=cdr,busy=3,longwrite=2");
+    ASSERT_EQ(Record(), "");
+    const std::vector<int> pauses = Burner->Pauses();
+    EXPECT_EQ(std::count(pauses.begin(), pauses.end(), 600), 5);
+    ExpectSameAsIsoFile();
+}
+
+TEST_F(DriveJobTest, WriterStaysBusyTenThousandTimes) {
+    StartDrive("medium=cdr,busy=10000");
+    EXPECT_EQ(Record(), "WRITER BUSY/BUFFER FULL");
+    EXPECT_EQ(Count("2A"), 10000);
+    EXPECT_EQ(Count("5B"), 0);
+    ExpectInOrder({"2A", "5C", "35 00", "5C"});
+}
+
+TEST_F(DriveJobTest, FailedWritesEndTheJobWithTheDriveReason) {
+    const struct {
+        const char* Settings;
+        uint32_t WrongStart;
+        const char* Error;
+    } cases[] = {
+        {"medium=cdr", 100, "WRITER ERROR [ILLEGAL REQUEST (INVALID ADDRESS FOR WRITE)]"},
+        {"medium=cdr,mediumerror=40", 0, "WRITER ERROR [MEDIUM ERROR (WRITE ERROR)]"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Settings);
+        StartDrive(c.Settings);
+        Burner->PrepareImage(false);
+        Burner->StartSector += c.WrongStart;
+        EXPECT_EQ(RecordPrepared(), c.Error);
+        EXPECT_EQ(Count("5B"), 0);
+        EXPECT_EQ(Count("35 00"), 1) << "the cache is still synchronised";
+        EXPECT_EQ(Count("1E"), 0) << "the disc is handed back by the caller";
+    }
+}
+
+TEST_F(DriveJobTest, AFailedBufferPollEndsThePolling) {
+    // The first poll (before the sixth group) never completes and times out after 10 s.
+    Files.push_back({"\\Images", "big.jpg", PatternBytes(40 * 63488, 5)});
+    StartDrive("medium=cdr,hang=5C");
+    ASSERT_EQ(Record(), "");
+    const std::vector<std::string> cdbs = Commands();
+    const auto lastWrite = std::find_if(cdbs.rbegin(), cdbs.rend(), [](const std::string& c) { return c.rfind("2A", 0) == 0; });
+    const auto polls = std::count_if(lastWrite, cdbs.rend(), [](const std::string& c) { return c.rfind("5C", 0) == 0; });
+    EXPECT_LE(polls, 1) << "at most the one that hung";
+    ExpectSameAsIsoFile();
+}
+
+TEST_F(DriveJobTest, BufferIsPolledBeforeEveryFifthGroup) {
+    Files.push_back({"\\Images", "big.jpg", PatternBytes(40 * 63488, 5)});
+    StartDrive("medium=cdr");
+    ASSERT_EQ(Record(), "");
+    std::vector<int> pollsAfter;  // groups written before each poll
+    int groups = 0;
+    for (const std::string& cdb : Commands()) {
+        if (cdb.rfind("2A", 0) == 0) ++groups;
+        if (cdb.rfind("5C", 0) == 0) pollsAfter.push_back(groups);
+    }
+    ASSERT_GE(pollsAfter.size(), 2u);
+    pollsAfter.resize(pollsAfter.size() - 2);  // the two of the finalisation
+    std::vector<int> expected;
+    for (int g = 5; g < groups; g += 5) expected.push_back(g);
+    EXPECT_EQ(pollsAfter, expected);
+}
+
+TEST_F(DriveJobTest, AbortBeforeTheFirstGroupWritesNothing) {
+    StartDrive("medium=cdr");
+    Burner->PrepareImage(false);
+    // The abort comes as the recording thread starts: the flag is cleared before that.
+    Burner->OnDebugMessage = [this](TSCSIDevice*, const std::string& text, uint8_t) {
+        if (text.rfind(">>> STARTING", 0) == 0) Burner->AbortWrite();
+    };
+    EXPECT_EQ(RecordPrepared(), "OPERATION ABORTED BY USER");
+    EXPECT_EQ(Count("2A"), 0);
+    EXPECT_EQ(Count("35 00"), 1);
+    EXPECT_EQ(Count("5B"), 0);
+    EXPECT_EQ(Count("1E"), 0);
+    EXPECT_EQ(Count("1B"), 1) << "only the load before the writes";
+}
+
+TEST_F(DriveJobTest, AbortInTheMiddleStopsTheWrites) {
+    Files.push_back({"\\Images", "big.jpg", std::string(60 << 20, 'x')});
+    StartDrive("medium=cdr");
+    const std::string error = Record([this] {
+        while (Burner->BytesWritten() < 4 * 63488) std::this_thread::sleep_for(std::chrono::microseconds(200));
+        Burner->AbortWrite();
+    });
+    EXPECT_EQ(error, "OPERATION ABORTED BY USER");
+    const int writes = Count("2A");
+    EXPECT_GE(writes, 3);
+    EXPECT_LT(writes, Burner->ImageBlocks() / 31);
+    EXPECT_EQ(Count("5B"), 0);
+    EXPECT_EQ(Count("35 00"), 1);
+}
+
+TEST_F(DriveJobTest, ASourceDeletedAfterTheStartEndsTheJobNamingIt) {
+    // The first file fills the cache, so recording starts before the second one is read.
+    Files.insert(Files.begin(), {"\\", "first.bin", PatternBytes(6 << 20, 6)});
+    StartDrive("medium=cdr");
+    Burner->PrepareImage(false);
+    const std::string gone = Scratch.Path() + "/src/Images/2004061200001.jpg";
+    fs::remove(gone);
+    EXPECT_EQ(RecordPrepared(), "CAN'T OPEN FILE \"" + gone + "\" OR FILE IS IN USES BY OTHER SOFTWARE");
+    EXPECT_GT(Count("2A"), 0) << "the files before it were recorded";
+    EXPECT_EQ(Count("5B"), 0);
+}
+
+TEST_F(DriveJobTest, FinalizingTrackComesAfterTheLastWrite) {
+    StartDrive("medium=cdr");
+    std::atomic<int64_t> bytesAtFinalizing{-1};
+    Burner->OnFinalizingTrack = [&](TMCDBurner* sender) { bytesAtFinalizing = sender->BytesWritten(); };
+    ASSERT_EQ(Record(), "");
+    EXPECT_EQ(bytesAtFinalizing, Burner->ImageBlocks() * 2048);
+}
+
+// The pass-through layer: every job ends with a restart that closes the drive's handle, and
+// the next job opens it again.
+TEST(DriveJobPassThroughTest, TwoJobsInARowReopenTheDrive) {
+    TFakeNodes nodes;
+    nodes.Drives = {DriveAt('D', 0, 0)};
+    std::atomic<int> writes{0};
+    nodes.Answer = [&](sg_io_hdr_t& io) {
+        writes += static_cast<uint8_t*>(io.cmdp)[0] == 0x2A;
+        return true;
+    };
+    SetDeviceNodes(&nodes);
+    {
+        TScratchDir scratch;
+        TQuickBurner burner;
+        ASSERT_TRUE(burner.InitializeASPI(true));
+        ASSERT_EQ(TransportName(), "PTASPI32");
+        const std::string photo = scratch.Write("photo.jpg", PatternBytes(100000, 7));
+        for (int job = 0; job < 2; ++job) {
+            SCOPED_TRACE(job);
+            ASSERT_TRUE(burner.SelectDriveLetter('D'));
+            burner.CreateDirPath("\\Images");
+            ASSERT_EQ(burner.InsertFile("\\Images", photo, false), 1);
+            burner.PrepareImage(false);
+            const int opensBefore = nodes.Opens;
+            std::promise<std::string> done;
+            burner.OnWriteDone = [&](TMCDBurner*, const std::string& error) { done.set_value(error); };
+            const int writesBefore = writes;
+            ASSERT_TRUE(burner.BurnCD());
+            EXPECT_EQ(done.get_future().get(), "");
+            EXPECT_GT(writes, writesBefore);
+            burner.WaitForJob();
+            EXPECT_GT(nodes.Opens, opensBefore);
+            EXPECT_EQ(nodes.OpenHandles, 0) << "the restart closed the drive";
+            EXPECT_TRUE(CloseAfterCommand);
+            burner.ClearTree();
+        }
+    }
+    StopTransport();
+    SetDeviceNodes(nullptr);
+}
+
+} // namespace
