@@ -5,6 +5,7 @@
 #include "album_nodes.h"
 #include "acquire_image.h"
 #include "cd_writers.h"
+#include "disc_content.h"
 #include "file_names.h"
 #include "mcdburner.h"
 #include "prefs_form.h"
@@ -94,15 +95,7 @@ void TMainForm::FormCreate() {
 // The disc component with the settings the program always gives it.
 void TMainForm::CreateBurner() {
     FBurner = std::make_unique<TMCDBurner>(this);
-    FBurner->IdVolume = "Fotolark";
-    FBurner->IdApplication = "Fotolark";
-    FBurner->SetCacheSize(4194304);
-    FBurner->UnderrunProtection = true;
-    FBurner->FinalizeDisc = true;
-    FBurner->TestWrite = false;
-    FBurner->WritePostGap = true;
-    FBurner->DoDebug = true;
-    FBurner->ReadSpeed = 0;
+    ApplyBurnerSettings(*FBurner);
 }
 
 // The drive letter of the first recorder that can write CD-R, or "" without one.

@@ -41,13 +41,6 @@ QLabel* MakeLabel(const char* name) {
 
 } // namespace
 
-std::string TCDForm::ViewerPathFor(const std::string& programFolder) {
-    const QDir folder(QString::fromStdString(programFolder));
-    const QString beside = folder.filePath("Resources/Diorama.exe");
-    const QString installed = QDir::cleanPath(folder.filePath("../share/fotolark/Resources/Diorama.exe"));
-    return (QFileInfo::exists(beside) || !QFileInfo::exists(installed) ? beside : installed).toStdString();
-}
-
 TCDForm::TCDForm(const TStorageFolders& folders, TMCDBurner& burner, const QString& helpFile, TCDPrompts* prompts,
                  QWidget* parent)
     : QDialog(parent), FFolders(folders), FBurner(burner), FHelpFile(helpFile),

@@ -33,9 +33,6 @@ public:
             TCDPrompts* prompts = nullptr, QWidget* parent = nullptr);
     ~TCDForm() override;
 
-    // The album viewer of `programFolder`: "Resources/Diorama.exe" beside the program (build
-    // tree), otherwise in the installed data folder <prefix>/share/fotolark/.
-    static std::string ViewerPathFor(const std::string& programFolder);
 
     std::string ViewerPath;   // the album viewer copied onto every disc
     int32_t BaseSectors = 0;  // sectors counted for the viewer and the disc's fixed files

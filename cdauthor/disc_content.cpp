@@ -66,6 +66,17 @@ void ApplyBurnerSettings(TMCDBurner& burner) {
     burner.FinalizeTrack = true;
 }
 
+std::string ViewerPathFor(const std::string& programFolder) {
+    namespace fs = std::filesystem;
+    const fs::path folder(programFolder);
+    const fs::path candidates[] = {folder / "Resources/Diorama.exe", folder / "../app/Resources/Diorama.exe",
+                                   folder / "../share/fotolark/Resources/Diorama.exe"};
+    std::error_code error;
+    for (const fs::path& candidate : candidates)
+        if (fs::exists(candidate, error)) return fs::weakly_canonical(candidate, error).string();
+    return candidates[0].string();
+}
+
 std::string VolumeIdFor(const std::string& title) {
     return title.empty() ? "Fotolark" : title;
 }

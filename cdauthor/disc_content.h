@@ -43,6 +43,9 @@ private:
 
 // The component's stored configuration for album discs.
 void ApplyBurnerSettings(TMCDBurner& burner);
+// The album viewer for a program in `programFolder`: "Resources/Diorama.exe" beside the window
+// program, beside the programs of the build tree, or in the installed data folder.
+std::string ViewerPathFor(const std::string& programFolder);
 // The volume identifier of a disc: the title, or "Fotolark" when there is none.
 std::string VolumeIdFor(const std::string& title);
 

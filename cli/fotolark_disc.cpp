@@ -1,8 +1,10 @@
-// fotolark-disc: writes Fotolark albums into an ISO image file without the window. It runs
-// the job the CD window runs for an image file: the same content, PrepareImage(true) and
-// WriteISOFile.
+// fotolark-disc: writes Fotolark albums into an ISO image file or onto a disc without the
+// window. It runs the jobs the CD window runs: the same content, PrepareImage and then
+// WriteISOFile, or the free-space check and BurnCD.
 #include "disc_content.h"
+#include "disc_drive.h"
 #include "disc_options.h"
+#include "drive_job.h"
 
 #include "album_records.h"
 #include "file_names.h"
@@ -15,6 +17,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <future>
 #include <iostream>
 
@@ -37,12 +40,7 @@ int Fail(const std::string& message) {
 // the installed share folder; the first that exists.
 std::string DefaultViewerPath() {
     std::error_code error;
-    const fs::path exeDir = fs::read_symlink("/proc/self/exe", error).parent_path();
-    const fs::path candidates[] = {exeDir / "Resources/Diorama.exe", exeDir / "../Resources/Diorama.exe",
-                                   exeDir / "../share/fotolark/Resources/Diorama.exe"};
-    for (const fs::path& candidate : candidates)
-        if (fs::exists(candidate, error)) return fs::weakly_canonical(candidate, error).string();
-    return candidates[0].string();
+    return ViewerPathFor(fs::read_symlink("/proc/self/exe", error).parent_path().string());
 }
 
 // The layout: the albums with the given titles in that order, or every album in saved order.
@@ -68,11 +66,11 @@ bool SelectAlbums(const TAlbumList& found, const std::vector<std::string>& title
     return true;
 }
 
-void ShowProgress(const TMCDBurner& burner, const std::string& isoFile) {
+void ShowProgress(const TMCDBurner& burner, const std::string& label) {
     const int64_t total = burner.ImageBlocks();
     const int64_t done = burner.BytesWritten() / 2048;
     const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 0;
-    std::fprintf(stderr, "\rCreating %s: %3d%% (%lld of %lld sectors)", isoFile.c_str(), percent,
+    std::fprintf(stderr, "\r%s: %3d%% (%lld of %lld sectors)", label.c_str(), percent,
                  static_cast<long long>(done), static_cast<long long>(total));
     std::fflush(stderr);
 }
@@ -97,20 +95,20 @@ bool ContentFor(const TDiscOptions& options, TAlbumList& albums, TDiscContent& c
     return true;
 }
 
-// Starts the image-file job and waits for its end, passing Ctrl-C on as an abort; the job's
-// error text.
-std::string WriteImageFile(TMCDBurner& burner, const std::string& isoFile) {
+// Starts a job with `start` and waits for its end, passing Ctrl-C on as an abort; the job's
+// error text. `label` heads the progress line.
+std::string RunJobToEnd(TMCDBurner& burner, const std::string& label, const std::function<void()>& start) {
     std::promise<std::string> done;
     burner.OnWriteDone = [&done](TMCDBurner*, const std::string& error) { done.set_value(error); };
-    burner.WriteISOFile(isoFile);
+    start();
     std::future<std::string> result = done.get_future();
     const bool progress = isatty(STDERR_FILENO) == 1;
     while (result.wait_for(std::chrono::milliseconds(200)) != std::future_status::ready) {
         if (StopSignal) burner.AbortWrite();
-        if (progress) ShowProgress(burner, isoFile);
+        if (progress) ShowProgress(burner, label);
     }
     if (progress) {
-        ShowProgress(burner, isoFile);
+        ShowProgress(burner, label);
         std::fputc('\n', stderr);
     }
     burner.WaitForJob();
@@ -136,14 +134,31 @@ int RunJob(const TDiscOptions& options) {
         burner.OnAddFile = [](TMCDBurner*, const std::string&, std::string& longName, std::string&, TDateTime&,
                               int32_t, int64_t, bool&) { std::cerr << AddingFileMessage(longName) << "\n"; };
     }
+    const bool toDrive = options.DriveLetter != 0;
+    if (toDrive) {
+        if (!OpenRecorder(burner, options.DriveLetter, error)) return Fail(error);
+        ApplyDriveJobSettings(burner, options.TestWrite);
+        if (!WaitForDisc(burner, StopSignal)) return Fail("Error: OPERATION ABORTED BY USER");
+    }
     TDiscTempFiles temp;
     if (!temp.Create()) return Fail("can't create a folder in " + TDiscTempFiles::SystemTempFolder());
+    bool jobRan = false;
     if (BuildDiscContent(burner, content, temp, error)) {
-        burner.PrepareImage(true);
-        error = StopSignal ? "OPERATION ABORTED BY USER" : WriteImageFile(burner, options.IsoFile);
-        if (!error.empty()) error = "Error: " + error;
+        burner.PrepareImage(!toDrive);
+        if (StopSignal) {
+            error = "Error: OPERATION ABORTED BY USER";
+        } else if (toDrive && !ImageFitsOnDisc(burner)) {
+            error = kNotEnoughSpaceText;
+        } else {
+            jobRan = true;
+            error = toDrive ? RunJobToEnd(burner, "Writing the CD", [&] { burner.BurnCD(); })
+                            : RunJobToEnd(burner, "Creating " + options.IsoFile,
+                                          [&] { burner.WriteISOFile(options.IsoFile); });
+            if (!error.empty()) error = "Error: " + error;
+        }
     }
     EndDiscJob(burner, temp);
+    if (toDrive && jobRan) EndDriveJob(burner);
     return error.empty() ? 0 : Fail(error);
 }
 
@@ -158,6 +173,11 @@ int main(int argc, char** argv) {
     }
     if (options.Help) {
         std::cout << DiscUsageText();
+        return 0;
+    }
+    if (options.ListDrives) {
+        TMCDBurner burner;
+        std::cout << DriveListText(burner);
         return 0;
     }
     return RunJob(options);

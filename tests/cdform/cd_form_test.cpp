@@ -211,14 +211,16 @@ TEST_F(TCDFormTest, PlacementIsKeptUnderTheCDWindowKey) {
     EXPECT_EQ(settings->value("Window/CDWindow/Height").toInt(), 420);
 }
 
-TEST_F(TCDFormTest, DefaultViewerBesideTheProgramOrInstalled) {
+TEST_F(TCDFormTest, DefaultViewerBesideTheProgramInTheBuildTreeOrInstalled) {
     const std::string bin = Scratch.Path() + "/prefix/bin";
     std::filesystem::create_directories(bin);
-    EXPECT_EQ(TCDForm::ViewerPathFor(bin), bin + "/Resources/Diorama.exe");  // named when neither exists
+    EXPECT_EQ(ViewerPathFor(bin), bin + "/Resources/Diorama.exe");  // named when none exists
     Scratch.Write("prefix/share/fotolark/Resources/Diorama.exe", "MZ");
-    EXPECT_EQ(TCDForm::ViewerPathFor(bin), Scratch.Path() + "/prefix/share/fotolark/Resources/Diorama.exe");
+    EXPECT_EQ(ViewerPathFor(bin), Scratch.Path() + "/prefix/share/fotolark/Resources/Diorama.exe");
+    Scratch.Write("prefix/app/Resources/Diorama.exe", "MZ");  // a tool in the build tree's cli/
+    EXPECT_EQ(ViewerPathFor(bin), Scratch.Path() + "/prefix/app/Resources/Diorama.exe");
     Scratch.Write("prefix/bin/Resources/Diorama.exe", "MZ");
-    EXPECT_EQ(TCDForm::ViewerPathFor(bin), bin + "/Resources/Diorama.exe");
+    EXPECT_EQ(ViewerPathFor(bin), bin + "/Resources/Diorama.exe");
 }
 
 TEST_F(TCDFormTest, ImageFileOnlyWithoutDriveAccess) {
