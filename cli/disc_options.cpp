@@ -12,6 +12,20 @@ size_t CharacterCount(const std::string& text) {
 
 } // namespace
 
+char DriveLetterOf(const std::string& drive) {
+    const std::string node = "/dev/sr";
+    if (drive.rfind(node, 0) == 0) {
+        const std::string number = drive.substr(node.size());
+        if (number.empty() || number.size() > 2 || number.find_first_not_of("0123456789") != std::string::npos)
+            return 0;
+        const int index = std::stoi(number);
+        return index <= 'Z' - 'D' ? static_cast<char>('D' + index) : 0;
+    }
+    if (drive.empty() || drive.size() > 2 || (drive.size() == 2 && drive[1] != ':')) return 0;
+    const char letter = static_cast<char>(toupper(static_cast<unsigned char>(drive[0])));
+    return letter >= 'A' && letter <= 'Z' ? letter : 0;
+}
+
 bool ParseDiscOptions(const std::vector<std::string>& args, TDiscOptions& options, std::string& error) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -19,8 +33,24 @@ bool ParseDiscOptions(const std::vector<std::string>& args, TDiscOptions& option
             options.Help = true;
             return true;
         }
-        if (arg == "--verbose") {
-            options.Verbose = true;
+        bool* flag = arg == "--verbose"       ? &options.Verbose
+                     : arg == "--test-write"  ? &options.TestWrite
+                     : arg == "--list-drives" ? &options.ListDrives
+                                              : nullptr;
+        if (flag) {
+            *flag = true;
+            continue;
+        }
+        if (arg == "--drive") {
+            if (i + 1 >= args.size()) {
+                error = "option '--drive' needs a value";
+                return false;
+            }
+            options.DriveLetter = DriveLetterOf(args[++i]);
+            if (!options.DriveLetter) {
+                error = "'" + args[i] + "' is no drive: give a letter such as E or a node such as /dev/sr1";
+                return false;
+            }
             continue;
         }
         std::string* target = arg == "--iso" ? &options.IsoFile
@@ -41,8 +71,14 @@ bool ParseDiscOptions(const std::vector<std::string>& args, TDiscOptions& option
         *target = args[++i];
         if (target == &album) options.Albums.push_back(album);
     }
-    if (options.IsoFile.empty()) {
-        error = "the image file is missing: give --iso FILE";
+    if (options.ListDrives) return true;
+    if (options.IsoFile.empty() == !options.DriveLetter) {
+        error = options.IsoFile.empty() ? "the image file is missing: give --iso FILE"
+                                        : "give either --iso FILE or --drive LETTER, not both";
+        return false;
+    }
+    if (options.TestWrite && !options.DriveLetter) {
+        error = "--test-write needs --drive LETTER";
         return false;
     }
     if (CharacterCount(options.Title) > kMaxTitleCharacters) {
@@ -55,12 +91,18 @@ bool ParseDiscOptions(const std::vector<std::string>& args, TDiscOptions& option
 std::string DiscUsageText() {
     return "Usage: fotolark-disc --iso FILE [--title TEXT] [--album TITLE]... [--base DIR]\n"
            "                     [--viewer FILE] [--verbose]\n"
+           "       fotolark-disc --drive LETTER [--test-write] [the same options]\n"
+           "       fotolark-disc --list-drives\n"
            "\n"
            "Writes Fotolark albums, their photos and thumbnails, the album viewer, an autorun\n"
-           "file and the album catalogue into an ISO 9660 + Joliet image file, exactly as the\n"
-           "\"Create a CD\" window does when it writes to an image file.\n"
+           "file and the album catalogue into an ISO 9660 + Joliet image file, or onto the\n"
+           "disc in a CD/DVD recorder, exactly as the \"Create a CD\" window does.\n"
            "\n"
            "  --iso FILE       the image file to write (an existing file is replaced)\n"
+           "  --drive LETTER   the recorder to write to: a drive letter (D is /dev/sr0, E is\n"
+           "                   /dev/sr1, ...) or its device node; the disc is ejected at the end\n"
+           "  --test-write     with --drive: a test write, which records nothing\n"
+           "  --list-drives    list the CD/DVD drives and what each can write\n"
            "  --title TEXT     the disc title, at most 32 characters (default: none; the\n"
            "                   volume is then named \"Fotolark\")\n"
            "  --album TITLE    put the album with this title on the disc; repeat it for more\n"
@@ -72,6 +114,6 @@ std::string DiscUsageText() {
            "  --verbose        list every file as it is added, and the disc component's trace\n"
            "  --help           show this text\n"
            "\n"
-           "Exit status: 0 when the image was written, 1 when the job failed (the reason is\n"
-           "printed), 2 for a usage error.\n";
+           "Exit status: 0 when the image or disc was written, 1 when the job failed (the reason\n"
+           "is printed), 2 for a usage error.\n";
 }

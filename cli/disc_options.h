@@ -6,6 +6,9 @@
 
 struct TDiscOptions {
     std::string IsoFile;
+    char DriveLetter = 0;  // the recorder to write to (--drive); 0: none
+    bool TestWrite = false;
+    bool ListDrives = false;
     std::string Title;
     std::vector<std::string> Albums;  // titles, in the order given; empty: every album
     std::string BaseDir;              // empty: the base folder of the settings
@@ -15,6 +18,9 @@ struct TDiscOptions {
 };
 
 constexpr size_t kMaxTitleCharacters = 32;
+
+// The drive letter of "E", "e:" or "/dev/sr1" (D stands for /dev/sr0); 0 for anything else.
+char DriveLetterOf(const std::string& drive);
 
 // Fills `options` from the arguments after the program name. False with a one-line reason in
 // `error` for a usage error.

@@ -91,6 +91,14 @@ std::vector<std::string>& CaptureMessages(TMCDBurner& burner) {
     return *lines;
 }
 
+std::string SessionView(const std::string& disc, uint32_t start, const std::string& viewPath) {
+    std::string blocks = ReadBytes(disc);
+    const size_t descriptors = 4 * 2048;  // primary, Joliet, terminator and a spare
+    if (start > 0) blocks.replace(16 * 2048, descriptors, blocks.substr((start + 16) * size_t{2048}, descriptors));
+    std::ofstream(viewPath, std::ios::binary) << blocks;
+    return viewPath;
+}
+
 std::string SectorOf(const std::string& image, int64_t sector) {
     return image.substr(static_cast<size_t>(sector) * 2048, 2048);
 }

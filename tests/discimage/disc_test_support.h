@@ -36,6 +36,11 @@ std::string WriteImage(TMCDBurner& burner, const std::string& isoPath);
 // The lines of diagnostic messages a burner sends, as "kind:text".
 std::vector<std::string>& CaptureMessages(TMCDBurner& burner);
 
+// The disc image `disc` (block n at byte n x 2048) as a reader of multisession discs sees it:
+// the volume descriptors of the session that starts at block `start` copied in front, every
+// other block where the drive recorded it. Written to `viewPath`, which is returned.
+std::string SessionView(const std::string& disc, uint32_t start, const std::string& viewPath);
+
 // One sector of an image file.
 std::string SectorOf(const std::string& image, int64_t sector);
 uint32_t Little32(const std::string& bytes, size_t at);

@@ -162,16 +162,6 @@ protected:
         EXPECT_TRUE(recorded == IsoFileBytes()) << "the recorded blocks differ from the image file";
     }
 
-    // The disc as a multisession reader sees it: the volume descriptors of the session that
-    // starts at `start` in front; every other block stays where the drive recorded it.
-    std::string MountedView(uint32_t start) {
-        std::string disc = ReadBytes(Disc);
-        if (start > 0) disc.replace(16 * 2048, 4 * 2048, disc.substr((start + 16) * 2048, 4 * 2048));
-        const std::string view = Scratch.Path() + "/view.img";
-        std::ofstream(view, std::ios::binary) << disc;
-        return view;
-    }
-
     // xorriso, bsdtar and isoinfo find every file with its bytes in the Joliet tree.
     void ExpectReadersFindTheFiles(const std::string& image) {
         const std::string byXorriso = Scratch.Path() + "/xorriso";
@@ -251,7 +241,7 @@ TEST_F(DriveJobTest, AppendableCdrIsLaidOutFromTheNextWritableAddress) {
     EXPECT_EQ(pvd.substr(1, 5), "CD001");
     EXPECT_GE(Little32(pvd, 156 + 2), start + 16);
     EXPECT_EQ(Little32(pvd, 80), start + Burner->ImageBlocks()) << "the volume spans the earlier session";
-    ExpectReadersFindTheFiles(MountedView(start));
+    ExpectReadersFindTheFiles(SessionView(Disc, start, Scratch.Path() + "/view.img"));
     const TCommandResult session = RunCommand("isoinfo -J -f -T " + std::to_string(start) + " -i " + Quote(Disc));
     EXPECT_NE(session.Output.find("/Images/Strand und Meer.jpeg"), std::string::npos) << session.Output;
 }

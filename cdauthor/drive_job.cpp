@@ -1,0 +1,21 @@
+#include "drive_job.h"
+
+bool SelectRecorder(TMCDBurner& burner, const std::string& cdWriter) {
+    return !cdWriter.empty() && burner.SelectDriveLetter(cdWriter[0]);
+}
+
+void ApplyDriveJobSettings(TMCDBurner& burner, bool testWrite) {
+    burner.SetWriteSpeed(0);  // the drive's maximum
+    burner.TestWrite = testWrite;
+    burner.FinalizeDisc = true;
+}
+
+bool ImageFitsOnDisc(TMCDBurner& burner) {
+    return burner.ImageBlocks() <= static_cast<int64_t>(burner.FreeBlocks());
+}
+
+void EndDriveJob(TMCDBurner& burner) {
+    burner.SynchronizeCache(300000, false);
+    burner.AllowMediumRemoval(true);
+    burner.LoadEject(true);
+}

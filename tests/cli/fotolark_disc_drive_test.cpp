@@ -1,0 +1,185 @@
+// fotolark-disc --drive against the virtual recorder: the recorded discs read back with the
+// public ISO readers as the same files as the image-file output.
+#include "album_folder.h"
+#include "disc_options.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+TEST(DriveOptionsTest, DriveNamesAndUsageErrors) {
+    const struct {
+        const char* Name;
+        char Letter;
+    } drives[] = {{"E", 'E'}, {"e:", 'E'}, {"/dev/sr0", 'D'}, {"/dev/sr1", 'E'}, {"/dev/sr22", 'Z'},
+                  {"/dev/sr23", 0}, {"/dev/sr", 0}, {"/dev/sda", 0}, {"EF", 0}, {"1", 0}, {"", 0}};
+    for (const auto& drive : drives) EXPECT_EQ(DriveLetterOf(drive.Name), drive.Letter) << drive.Name;
+
+    const struct {
+        std::vector<std::string> Args;
+        const char* Error;
+    } cases[] = {
+        {{"--drive"}, "option '--drive' needs a value"},
+        {{"--drive", "/dev/sda"}, "'/dev/sda' is no drive: give a letter such as E or a node such as /dev/sr1"},
+        {{"--drive", "E", "--iso", "a.iso"}, "give either --iso FILE or --drive LETTER, not both"},
+        {{"--iso", "a.iso", "--test-write"}, "--test-write needs --drive LETTER"},
+    };
+    for (const auto& c : cases) {
+        TDiscOptions options;
+        std::string error;
+        EXPECT_FALSE(ParseDiscOptions(c.Args, options, error));
+        EXPECT_EQ(error, c.Error);
+    }
+    TDiscOptions options;
+    std::string error;
+    ASSERT_TRUE(ParseDiscOptions({"--drive", "/dev/sr1", "--test-write"}, options, error)) << error;
+    EXPECT_EQ(options.DriveLetter, 'E');
+    EXPECT_TRUE(options.TestWrite);
+    ASSERT_TRUE(ParseDiscOptions({"--list-drives"}, options, error)) << error;
+    EXPECT_TRUE(options.ListDrives);
+}
+
+class FotolarkDiscDriveTest : public ::testing::Test {
+protected:
+    TScratchDir Scratch;
+    TAlbumFolder Albums{Scratch.Path() + "/base"};
+    std::string Viewer = Scratch.Write("Diorama.exe", "MZ stand-in viewer");
+    std::string Iso = Scratch.Path() + "/out.iso";
+    std::string Disc = Scratch.Path() + "/disc.img";
+    std::string LogPath = Scratch.Path() + "/vrec.log";
+    std::string Temp = Scratch.Path() + "/tmp";
+
+    void SetUp() override {
+        for (const auto& node : fs::directory_iterator("/dev"))
+            if (node.path().filename().string().rfind("sr", 0) == 0)
+                GTEST_SKIP() << "this machine has a real CD/DVD drive, which the tool would prefer";
+        fs::create_directories(Temp);
+        Albums.AddAlbum("Holidays", 0, {"2004061200001.jpg", "2004061200002.jpg", "b.jpg"});
+        Albums.AddAlbum("Garden", 1, {"c.jpg", "b.jpg"});
+    }
+
+    // Runs the tool with the virtual recorder's drive D: described by `drive`.
+    TCommandResult Run(const std::string& drive, const std::string& arguments) {
+        return RunCommand("TMPDIR=" + Quote(Temp) + " LD_LIBRARY_PATH=" + Quote(VIRTUAL_RECORDER_DIR) +
+                          " VREC_DRIVES=" + Quote("letter=D,image=" + Disc + "," + drive) + " VREC_LOG=" +
+                          Quote(LogPath) + " " + Quote(FOTOLARK_DISC) + " " + arguments);
+    }
+    std::string AlbumArguments() const {
+        return " --title 'Summer 2004' --base " + Quote(Scratch.Path() + "/base") + " --viewer " + Quote(Viewer);
+    }
+    int Requests(const std::string& cdbStart) const {
+        std::ifstream log(LogPath);
+        int count = 0;
+        for (std::string line; std::getline(log, line);) count += line.find("CDB " + cdbStart) != std::string::npos;
+        return count;
+    }
+    // Every file of the volume in `image`, extracted by xorriso.
+    std::string Extract(const std::string& image, const std::string& name) {
+        const std::string out = Scratch.Path() + "/" + name;
+        const TCommandResult run = RunCommand("xorriso -abort_on FAILURE -osirrox on -read_fs norock -indev " +
+                                              Quote(image) + " -extract / " + Quote(out));
+        EXPECT_EQ(run.Status, 0) << run.Output;
+        return out;
+    }
+    // The two trees hold the same files with the same bytes.
+    static void ExpectSameFiles(const std::string& expected, const std::string& actual) {
+        int files = 0;
+        for (const auto& entry : fs::recursive_directory_iterator(expected)) {
+            if (!entry.is_regular_file()) continue;
+            const std::string relative = fs::relative(entry.path(), expected).string();
+            EXPECT_TRUE(ReadBytes(entry.path().string()) == ReadBytes(actual + "/" + relative)) << relative;
+            ++files;
+        }
+        EXPECT_EQ(files, 4 + 2 * 4) << "autorun, title, viewer, catalogue, four photos and four thumbnails";
+    }
+    // The block the recording started at: the address of the first WRITE (10).
+    uint32_t FirstWriteAddress() const {
+        std::ifstream log(LogPath);
+        for (std::string line; std::getline(log, line);) {
+            const size_t at = line.find("CDB 2A ");
+            if (at == std::string::npos) continue;
+            std::istringstream cdb(line.substr(at + 4));
+            std::string byte;
+            uint32_t lba = 0;
+            for (int i = 0; i < 6 && cdb >> byte; ++i)
+                if (i >= 2) lba = lba << 8 | static_cast<uint32_t>(std::stoul(byte, nullptr, 16));
+            return lba;
+        }
+        return 0;
+    }
+};
+
+TEST_F(FotolarkDiscDriveTest, ListsTheDrivesWithWhatTheyWrite) {
+    const TCommandResult run = RunCommand("LD_LIBRARY_PATH=" + Quote(VIRTUAL_RECORDER_DIR) +
+                                          " VREC_DRIVES='letter=D;letter=E,dvd=0,testwrite=0,buf=0' " +
+                                          Quote(FOTOLARK_DISC) + " --list-drives");
+    ASSERT_EQ(run.Status, 0) << run.Output;
+    EXPECT_NE(run.Output.find("0:0:0,D: FOTOLARKVIRTUAL RECORDER1.00\n"
+                              "    writes CD-R, CD-RW, DVD-R/RW; test writes; buffer underrun protection\n"),
+              std::string::npos)
+        << run.Output;
+    EXPECT_NE(run.Output.find("0:1:0,E: FOTOLARKVIRTUAL RECORDER1.00\n    writes CD-R, CD-RW\n"), std::string::npos)
+        << run.Output;
+}
+
+TEST_F(FotolarkDiscDriveTest, BlankCdrHoldsTheFilesOfTheImageFile) {
+    ASSERT_EQ(RunCommand("TMPDIR=" + Quote(Temp) + " " + Quote(FOTOLARK_DISC) + " --iso " + Quote(Iso) + AlbumArguments()).Status, 0);
+    const TCommandResult run = Run("medium=cdr", "--drive D" + AlbumArguments());
+    ASSERT_EQ(run.Status, 0) << run.Output;
+    ExpectSameFiles(Extract(Iso, "from-iso"), Extract(Disc, "from-disc"));
+    EXPECT_EQ(Requests("5B 01 02"), 1) << "the session is closed";
+    EXPECT_EQ(Requests("1B 00 00 00 02"), 1) << "the disc is ejected at the end";
+    EXPECT_TRUE(fs::is_empty(Temp));
+    const TCommandResult info = RunCommand("isoinfo -d -i " + Quote(Disc));
+    EXPECT_NE(info.Output.find("Volume id: Summer 2004"), std::string::npos) << info.Output;
+}
+
+TEST_F(FotolarkDiscDriveTest, DvdrHoldsTheFilesOfTheImageFile) {
+    ASSERT_EQ(RunCommand("TMPDIR=" + Quote(Temp) + " " + Quote(FOTOLARK_DISC) + " --iso " + Quote(Iso) + AlbumArguments()).Status, 0);
+    const TCommandResult run = Run("medium=dvdr", "--drive /dev/sr0" + AlbumArguments());
+    ASSERT_EQ(run.Status, 0) << run.Output;
+    ExpectSameFiles(Extract(Iso, "from-iso"), Extract(Disc, "from-disc"));
+    EXPECT_EQ(Requests("53"), 1) << "a reserved track";
+}
+
+TEST_F(FotolarkDiscDriveTest, AppendableCdrGetsASecondSession) {
+    ASSERT_EQ(RunCommand("TMPDIR=" + Quote(Temp) + " " + Quote(FOTOLARK_DISC) + " --iso " + Quote(Iso) + AlbumArguments()).Status, 0);
+    const TCommandResult run = Run("medium=cdr-appendable", "--drive D" + AlbumArguments());
+    ASSERT_EQ(run.Status, 0) << run.Output;
+    const uint32_t session = FirstWriteAddress();
+    ASSERT_GT(session, 20000u);
+    ExpectSameFiles(Extract(Iso, "from-iso"), Extract(SessionView(Disc, session, Scratch.Path() + "/view.img"), "from-disc"));
+}
+
+TEST_F(FotolarkDiscDriveTest, TestWriteRecordsNothingAndSucceeds) {
+    const TCommandResult run = Run("medium=cdr", "--drive D --test-write" + AlbumArguments());
+    ASSERT_EQ(run.Status, 0) << run.Output;
+    EXPECT_GT(Requests("2A"), 0);
+    EXPECT_EQ(Requests("5B"), 0);
+    EXPECT_EQ(ReadBytes(Disc).find_first_not_of('\0'), std::string::npos);
+}
+
+TEST_F(FotolarkDiscDriveTest, ALayoutTooLargeForTheDiscIsRefused) {
+    Albums.AddAlbum("Huge", 2, {"huge.jpg"});
+    fs::resize_file(Albums.Folders.ImageDir + "huge.jpg", 700ll * 1024 * 1024);  // sparse: costs no space
+    const TCommandResult run = Run("medium=cdr", "--drive D" + AlbumArguments());
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Output.find("fotolark-disc: Not enough free space on CD!"), std::string::npos) << run.Output;
+    EXPECT_EQ(Requests("2A"), 0);
+    EXPECT_EQ(Requests("1B 00 00 00 02"), 0) << "nothing started, nothing ejected";
+    EXPECT_TRUE(fs::is_empty(Temp));
+}
+
+TEST_F(FotolarkDiscDriveTest, AMissingDriveIsReported) {
+    const TCommandResult run = Run("medium=cdr", "--drive G" + AlbumArguments());
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Output.find("fotolark-disc: no CD/DVD drive at G:"), std::string::npos) << run.Output;
+}
+
+} // namespace
