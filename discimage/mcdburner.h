@@ -70,6 +70,9 @@ public:
     bool BurnCD();
     void AbortWrite();
     int64_t BytesWritten() const { return FBytesWritten.load(); }
+    // How often the recording thread of the current or last job found the cache empty once
+    // recording had begun, each time waiting for its producer.
+    int64_t CacheWaits() const { return FCacheWaits.load(); }
     // Blocks until the recording thread of the last job has ended.
     void WaitForJob();
 
@@ -101,4 +104,5 @@ private:
     int64_t FTrackSectors = 0;
     int32_t FCacheSize = 0;
     std::atomic<int64_t> FBytesWritten{0};
+    std::atomic<int64_t> FCacheWaits{0};
 };

@@ -40,6 +40,7 @@ void TThWrite::Execute() {
     // Time-critical where the system allows it; a refusal leaves the normal priority.
     (void)setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), -20);
     FBurner.FBytesWritten = 0;
+    FBurner.FCacheWaits = 0;
     if (ToFile) WriteToFile();
     else WriteToDrive();
     EndJob();
@@ -70,6 +71,7 @@ void TThWrite::WriteLoop(const std::function<bool(const char*, int32_t)>& writeG
             bytes = FCache.TakeBlock(group.data());
             if (!FCache.ErrorText().empty()) return;
             if (bytes != -1) break;
+            ++FBurner.FCacheWaits;
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }

@@ -1,0 +1,125 @@
+// A 600 MB album layout written by the drive job to a blank CD-R in the virtual recorder,
+// beside the image-file job on the same layout: throughput, and how often the recording
+// thread found the cache empty once recording had begun ("cache_waits").
+// FOTOLARK_BENCH_MB changes the layout's size; the files and images go to /dev/shm when it
+// exists, so that the disk's write-back does not decide the result.
+#include "mcdburner.h"
+#include "transport.h"
+
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <memory>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int64_t kPhotoBytes = 2621440;  // 2.5 MB
+
+// The drive's own waits (ready polls, lead-out) are not the engine's throughput.
+class TNoWaitBurner : public TMCDBurner {
+protected:
+    void Pause(int) override {}
+};
+
+struct TLayout {
+    fs::path Folder;
+    int Photos = 0;
+
+    TLayout() {
+        const char* size = std::getenv("FOTOLARK_BENCH_MB");
+        Photos = static_cast<int>((size ? std::atoll(size) : 600) * 1048576 / kPhotoBytes);
+        Folder = (fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path()) /
+                 ("fotolark-drive-bench-" + std::to_string(getpid()));
+        fs::create_directories(Folder / "Images");
+        std::string bytes(kPhotoBytes, '\0');
+        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 2654435761u >> 24);
+        for (int n = 0; n < Photos; ++n) std::ofstream(Photo(n), std::ios::binary) << bytes;
+    }
+    ~TLayout() {
+        std::error_code ignored;
+        fs::remove_all(Folder, ignored);
+    }
+    std::string Photo(int n) const { return (Folder / "Images" / ("20040612" + std::to_string(10000 + n) + ".jpg")).string(); }
+
+    void FillTree(TMCDBurner& burner) const {
+        burner.CreateDirPath("\\Images");
+        for (int n = 0; n < Photos; ++n) burner.InsertFile("\\Images", Photo(n), false);
+    }
+};
+
+const TLayout& Layout() {
+    static const TLayout layout;
+    return layout;
+}
+
+// Runs one job started by `start` to its end; the job's error text.
+std::string RunJob(TMCDBurner& burner, const std::function<void()>& start) {
+    std::promise<std::string> done;
+    burner.OnWriteDone = [&](TMCDBurner*, const std::string& error) { done.set_value(error); };
+    start();
+    const std::string error = done.get_future().get();
+    burner.WaitForJob();
+    return error;
+}
+
+void Report(benchmark::State& state, int64_t bytes, int64_t cacheWaits) {
+    state.SetBytesProcessed(bytes);
+    state.counters["cache_waits"] = static_cast<double>(cacheWaits);
+}
+
+void IsoFileJob(benchmark::State& state) {
+    const std::string iso = (Layout().Folder / "out.iso").string();
+    int64_t bytes = 0, waits = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto burner = std::make_unique<TNoWaitBurner>();
+        Layout().FillTree(*burner);
+        burner->PrepareImage(true);
+        state.ResumeTiming();
+        if (!RunJob(*burner, [&] { burner->WriteISOFile(iso); }).empty()) state.SkipWithError("the image job failed");
+        bytes += burner->BytesWritten();
+        waits += burner->CacheWaits();
+    }
+    fs::remove(iso);
+    Report(state, bytes, waits);
+}
+
+void DriveJob(benchmark::State& state) {
+    if (chdir(VIRTUAL_RECORDER_DIR) != 0) return state.SkipWithError("no virtual recorder");
+    const std::string disc = (Layout().Folder / "disc.img").string();
+    setenv("VREC_DRIVES", ("letter=D,medium=cdr,image=" + disc).c_str(), 1);
+    int64_t bytes = 0, waits = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto burner = std::make_unique<TNoWaitBurner>();
+        burner->InitializeASPI(false);  // a fresh blank disc
+        burner->SelectDriveLetter('D');
+        Layout().FillTree(*burner);
+        burner->PrepareImage(false);
+        state.ResumeTiming();
+        if (!RunJob(*burner, [&] { burner->BurnCD(); }).empty()) state.SkipWithError("the drive job failed");
+        bytes += burner->BytesWritten();
+        waits += burner->CacheWaits();
+        state.PauseTiming();
+        burner.reset();
+        StopTransport();
+        state.ResumeTiming();
+    }
+    fs::remove(disc);
+    Report(state, bytes, waits);
+}
+
+BENCHMARK(IsoFileJob)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(DriveJob)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+} // namespace
+
+BENCHMARK_MAIN();
