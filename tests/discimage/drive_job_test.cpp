@@ -3,7 +3,6 @@
 // same layout written as an image file.
 #include "disc_test_support.h"
 
-#include "job_state.h"
 #include "transport.h"
 #include "../recorder/fake_nodes.h"
 
