@@ -2,7 +2,6 @@
 // image file, its progress, abort and end.
 #include "cd_form.h"
 
-#include "cd_form_drive_job.h"
 #include "cd_form_lists.h"
 #include "cd_form_widgets.h"
 #include "mcdburner.h"
@@ -109,7 +108,7 @@ void TCDForm::StartRecorderJob() {
     btnAbort->show();
     SetMessage("Writing the CD");
     FTimer->start();
-    StartDriveRecording(FBurner);
+    FBurner.BurnCD();  // a producer failure is reported through OnWriteDone
 }
 
 // A start refused before any recording: back to editing.
