@@ -4,6 +4,7 @@
 
 #include "cd_form_lists.h"
 #include "cd_form_widgets.h"
+#include "drive_job.h"
 #include "mcdburner.h"
 #include "scsi_texts.h"
 
@@ -50,10 +51,8 @@ void TCDForm::ApplyJobSettings(bool toFile) {
     const TPrefs prefs;
     FBurner.IdVolume = VolumeIdFor(Title());
     if (toFile) return;
-    if (!prefs.CDWriter.empty()) FBurner.SelectDriveLetter(prefs.CDWriter[0]);
-    FBurner.SetWriteSpeed(0);  // the drive's maximum
-    FBurner.TestWrite = cxTestBurn->isChecked();
-    FBurner.FinalizeDisc = true;
+    SelectRecorder(FBurner, prefs.CDWriter);
+    ApplyDriveJobSettings(FBurner, cxTestBurn->isChecked());
 }
 
 bool TCDForm::WaitForBlankDisc() {
@@ -96,8 +95,8 @@ void TCDForm::StartFileJob() {
 }
 
 void TCDForm::StartRecorderJob() {
-    if (FBurner.ImageBlocks() > FBurner.FreeBlocks()) {
-        FPrompts->ShowMessage(this, "Layout Error", "Not enough free space on CD!");
+    if (!ImageFitsOnDisc(FBurner)) {
+        FPrompts->ShowMessage(this, "Layout Error", kNotEnoughSpaceText);
         SetMessage("");
         EndDiscJob(FBurner, FTemp);
         RefuseStart();

@@ -4,6 +4,7 @@
 
 #include "cd_form_lists.h"
 #include "cd_form_widgets.h"
+#include "drive_job.h"
 #include "mcdburner.h"
 
 #include <QCheckBox>
@@ -27,7 +28,7 @@ void TCDForm::FormActivate() {
     const TPrefs prefs;
     // A chosen recorder that is not there (any more) could never become ready: the window
     // then works as without one.
-    if (!prefs.CDWriter.empty() && FBurner.SelectDriveLetter(prefs.CDWriter[0])) AskRecorderCapacity(prefs.CDWriter);
+    if (SelectRecorder(FBurner, prefs.CDWriter)) AskRecorderCapacity(prefs.CDWriter);
     else AskImageCapacity();
     FProgress->setMaximum(std::max(Capacity, 1));  // a range of 0 would make a busy indicator
     UpdateSpace();
