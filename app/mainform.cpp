@@ -331,7 +331,7 @@ void TMainForm::HelpContentsClick() {
 void TMainForm::FilePrefsClick() {
     std::vector<TCDWriterChoice> writers;
     if (FBurner->ASPIInitialized())
-        for (const std::string& id : CdWriterIDs(*FBurner)) writers.push_back({id, std::string()});
+        for (const std::string& id : CdWriterIDs(*FBurner)) writers.push_back({id, DeviceNodeOf(id)});
     FPrompts->EditPreferences(this, writers, *FScanSources);
     const std::optional<TStorageFolders> changed = ChangedStorageFolders(FAlbumDir);
     if (!changed) return;

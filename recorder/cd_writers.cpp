@@ -1,6 +1,8 @@
 #include "cd_writers.h"
 
+#include "passthrough_linux.h"
 #include "scsi_device.h"
+#include "transport.h"
 
 std::vector<std::string> CdWriterIDs(TSCSIDevice& device) {
     std::vector<std::string> writers;
@@ -13,4 +15,10 @@ std::vector<std::string> CdWriterIDs(TSCSIDevice& device) {
 
 std::string DriveLetterOf(const std::string& deviceID) {
     return deviceID.size() >= 8 ? deviceID.substr(6, 2) : std::string();
+}
+
+std::string DeviceNodeOf(const std::string& deviceID) {
+    const std::string letter = DriveLetterOf(deviceID);
+    if (TransportName() != "PTASPI32" || letter.empty() || letter[0] < 'D' || letter[0] > 'Z') return std::string();
+    return DriveNodePath(letter[0]);
 }

@@ -16,6 +16,12 @@
 
 bool CloseAfterCommand = false;
 
+// The drive letter D stands for /dev/sr0, E for /dev/sr1, and so on.
+std::string DriveNodePath(char Letter)
+{
+    return "/dev/sr" + std::to_string(Letter - 'D');
+}
+
 namespace {
 
 constexpr int InvalidHandle = -1;
@@ -24,18 +30,13 @@ constexpr uint8_t UnassignedLun = 0xFA;
 constexpr uint8_t CDROMMajor = 11;  // the sr driver's block major
 constexpr uint8_t DriverSense = 0x08;
 
-// The drive letter D stands for /dev/sr0, E for /dev/sr1, and so on.
-std::string NodePath(char Letter)
-{
-    return "/dev/sr" + std::to_string(Letter - 'D');
-}
 
 class TKernelNodes : public TDeviceNodes {
 public:
     bool IsCDDrive(char Letter) override
     {
         struct stat info {};
-        return Letter >= 'D' && Letter <= 'Z' && stat(NodePath(Letter).c_str(), &info) == 0 &&
+        return Letter >= 'D' && Letter <= 'Z' && stat(DriveNodePath(Letter).c_str(), &info) == 0 &&
                S_ISBLK(info.st_mode) && major(info.st_rdev) == CDROMMajor;
     }
     int Open(char Letter, bool ReadWrite) override
@@ -44,7 +45,7 @@ public:
             return InvalidHandle;
         // Non-blocking, so that a drive without a disc can still be opened.
         int mode = (ReadWrite ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC;
-        return open(NodePath(Letter).c_str(), mode);
+        return open(DriveNodePath(Letter).c_str(), mode);
     }
     bool SendCommand(int Handle, sg_io_hdr_t& Io) override
     {

@@ -2,6 +2,8 @@
 // the CD drive nodes /dev/sr0, /dev/sr1, ... which stand for the drive letters D, E, ...
 #pragma once
 
+#include <string>
+
 #include <cstdint>
 #include <scsi/sg.h>
 
@@ -28,6 +30,8 @@ public:
 TDeviceNodes& DeviceNodes();
 void SetDeviceNodes(TDeviceNodes* Nodes);  // nullptr restores the kernel's
 
+// The device node of a drive letter of the pass-through layer: D is /dev/sr0, E /dev/sr1 ...
+std::string DriveNodePath(char Letter);
 // Opens a drive letter's node for reading and writing, else for reading only; -1 when neither works.
 int OpenDriveLetter(char Letter);
 

@@ -1,4 +1,5 @@
 // The SG_IO pass-through layer, driven through stand-in device nodes.
+#include "cd_writers.h"
 #include "fake_nodes.h"
 #include "scsi_device.h"
 #include "transport.h"
@@ -67,6 +68,16 @@ TEST_F(PassThrough, DrivesWithoutAddressGoToAnExtraAdapterInLetterOrder)
     EXPECT_EQ(trace[0], ">>> PTASPI32");
     EXPECT_EQ(trace[1], ">>> FOTOLARK SG_IO   (SPTI 0)");
     EXPECT_EQ(Nodes.OpenHandles, 0);  // probing handles are closed again
+}
+
+TEST_F(PassThrough, DeviceNodesOfListedDrives)
+{
+    FourDrives();
+    TSCSIDevice device;
+    ASSERT_TRUE(device.InitializeASPI(true));
+    EXPECT_EQ(DeviceNodeOf(device.DeviceList()[0]), "/dev/sr2");  // F:
+    EXPECT_EQ(DeviceNodeOf(device.DeviceList()[1]), "/dev/sr0");  // D:
+    EXPECT_EQ(DeviceNodeOf(device.DeviceList()[2]), "");          // letter unknown
 }
 
 TEST_F(PassThrough, SkipsDrivesThatCannotBeProbed)

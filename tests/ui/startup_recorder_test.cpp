@@ -1,6 +1,7 @@
 // The first start chooses the first recorder that can write CD-R as the CD writer.
 #include "ui_fixture.h"
 
+#include "cd_writers.h"
 #include "mcdburner.h"
 
 #include <cstdlib>
@@ -13,6 +14,7 @@ TEST_F(MainFormTest, FirstStartChoosesTheFirstCdWriter) {
     TMainForm& window = Open();
     EXPECT_EQ(TPrefs().CDWriter, "F:");
     EXPECT_EQ(window.Burner().DeviceList().size(), 2u);
+    EXPECT_EQ(DeviceNodeOf(window.Burner().DeviceList()[0]), "") << "library drives have no device node";
 
     // A stored choice is kept.
     Window.reset();
