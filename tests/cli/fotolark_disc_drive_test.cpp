@@ -1,6 +1,7 @@
 // fotolark-disc --drive against the virtual recorder: the recorded discs read back with the
 // public ISO readers as the same files as the image-file output.
 #include "album_folder.h"
+#include "disc_tool_fixture.h"
 #include "disc_options.h"
 
 #include <gtest/gtest.h>
@@ -45,23 +46,16 @@ TEST(DriveOptionsTest, DriveNamesAndUsageErrors) {
     EXPECT_TRUE(options.ListDrives);
 }
 
-class FotolarkDiscDriveTest : public ::testing::Test {
+class FotolarkDiscDriveTest : public TDiscToolFixture {
 protected:
-    TScratchDir Scratch;
-    TAlbumFolder Albums{Scratch.Path() + "/base"};
-    std::string Viewer = Scratch.Write("Diorama.exe", "MZ stand-in viewer");
-    std::string Iso = Scratch.Path() + "/out.iso";
     std::string Disc = Scratch.Path() + "/disc.img";
     std::string LogPath = Scratch.Path() + "/vrec.log";
-    std::string Temp = Scratch.Path() + "/tmp";
 
     void SetUp() override {
         for (const auto& node : fs::directory_iterator("/dev"))
             if (node.path().filename().string().rfind("sr", 0) == 0)
                 GTEST_SKIP() << "this machine has a real CD/DVD drive, which the tool would prefer";
-        fs::create_directories(Temp);
-        Albums.AddAlbum("Holidays", 0, {"2004061200001.jpg", "2004061200002.jpg", "b.jpg"});
-        Albums.AddAlbum("Garden", 1, {"c.jpg", "b.jpg"});
+        TDiscToolFixture::SetUp();
     }
 
     // Runs the tool with the virtual recorder's drive D: described by `drive`.
@@ -80,13 +74,7 @@ protected:
         return count;
     }
     // Every file of the volume in `image`, extracted by xorriso.
-    std::string Extract(const std::string& image, const std::string& name) {
-        const std::string out = Scratch.Path() + "/" + name;
-        const TCommandResult run = RunCommand("xorriso -abort_on FAILURE -osirrox on -read_fs norock -indev " +
-                                              Quote(image) + " -extract / " + Quote(out));
-        EXPECT_EQ(run.Status, 0) << run.Output;
-        return out;
-    }
+    std::string Extract(const std::string& image, const std::string& name) { return ExtractTree(image, "norock", name); }
     // The two trees hold the same files with the same bytes.
     static void ExpectSameFiles(const std::string& expected, const std::string& actual) {
         int files = 0;

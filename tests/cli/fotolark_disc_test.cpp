@@ -1,5 +1,6 @@
 // fotolark-disc: its command line, and whole runs checked with the public ISO readers.
 #include "album_folder.h"
+#include "disc_tool_fixture.h"
 #include "disc_options.h"
 
 #include <QSettings>
@@ -53,33 +54,15 @@ TEST(DiscOptionsTest, UsageErrors) {
     EXPECT_TRUE(options.Help);
 }
 
-class FotolarkDiscTest : public ::testing::Test {
+class FotolarkDiscTest : public TDiscToolFixture {
 protected:
-    TScratchDir Scratch;
-    TAlbumFolder Albums{Scratch.Path() + "/base"};
-    std::string Viewer = Scratch.Write("Diorama.exe", "MZ stand-in viewer");
-    std::string Iso = Scratch.Path() + "/out.iso";
-    std::string Temp = Scratch.Path() + "/tmp";
-
-    void SetUp() override {
-        fs::create_directories(Temp);
-        Albums.AddAlbum("Holidays", 0, {"2004061200001.jpg", "2004061200002.jpg", "b.jpg"});
-        Albums.AddAlbum("Garden", 1, {"c.jpg", "b.jpg"});
-    }
-
     TCommandResult Run(const std::string& arguments) {
         return RunCommand("TMPDIR=" + Quote(Temp) + " " + Quote(FOTOLARK_DISC) + " " + arguments);
     }
     std::string StandardArguments() const {
         return "--iso " + Quote(Iso) + " --base " + Quote(Scratch.Path() + "/base") + " --viewer " + Quote(Viewer);
     }
-    std::string Extract(const std::string& readFs) {
-        const std::string out = Scratch.Path() + "/" + readFs;
-        const TCommandResult run = RunCommand("xorriso -abort_on FAILURE -osirrox on -read_fs " + readFs + " -indev " +
-                                              Quote(Iso) + " -extract / " + Quote(out));
-        EXPECT_EQ(run.Status, 0) << run.Output;
-        return out + "/";
-    }
+    std::string Extract(const std::string& readFs) { return ExtractTree(Iso, readFs, readFs) + "/"; }
     std::string Catalogue(const std::vector<std::string>& titles) {
         const TAlbumList found = FindAlbums(Albums.Folders.AlbumDir);
         std::vector<const TAlbum*> layout;
