@@ -41,7 +41,7 @@ bool TMCDBurner::StartJob(bool ToFile) {
             if (OnWriteDone) OnWriteDone(this, error);
             return false;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        job.CacheThread->WaitForReady(std::chrono::milliseconds(100));
     }
 }
 

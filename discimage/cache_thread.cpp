@@ -1,6 +1,7 @@
 #include "cache_thread.h"
 
 #include "disc_tables.h"
+#include "thread_placement.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -23,10 +24,6 @@ std::atomic<bool> ConsumerBusy{false};
 
 enum { tpNormal, tpLower, tpLowest, tpIdle };
 
-void SleepMs(int milliseconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
-
 // Scheduling priority of the calling thread as a nice value; refusals are ignored.
 void SetThreadNice(int nice) {
     const auto tid = static_cast<id_t>(syscall(SYS_gettid));
@@ -41,18 +38,25 @@ int32_t RoundUpToSector(int64_t bytes) {
 
 TCacheThread::TCacheThread(int32_t cacheSize, bool writePostGap, int64_t imageBytes, std::string header)
     : FCapacity(cacheSize / 65536),
-      FRemaining(imageBytes),
+      // The padding is counted from the start: once every byte has been taken, the image has
+      // ended, and the recording thread need not wait for the producer to notice.
+      FRemaining(writePostGap && imageBytes < kPaddedImageBytes ? kPaddedImageBytes : imageBytes),
       FPad(writePostGap && imageBytes < kPaddedImageBytes),
       FImageBytes(imageBytes),
       FHeader(std::move(header)) {}
 
 TCacheThread::~TCacheThread() {
-    FTerminated = true;
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        FTerminated = true;
+    }
+    FChanged.notify_all();
     if (FThread.joinable()) FThread.join();
 }
 
 void TCacheThread::Start() {
     FThread = std::thread([this] {
+        PlaceProducerThread();
         SetPriorityTier(tpLower);
         Execute();
     });
@@ -86,23 +90,24 @@ void TCacheThread::Execute() {
         AppendBlock(std::move(FReadBuffer));
     }
     if (FPad) AppendPadding();
-    FReady = true;
-    for (;;) {
-        {
-            std::lock_guard<std::mutex> lock(FLock);
-            if (FRemaining <= 0) break;
-        }
-        if (Halted()) break;
-        SleepMs(10);
+    {
+        std::unique_lock<std::mutex> lock(FLock);
+        FReady = true;
+        FChanged.notify_all();
+        while (FRemaining > 0 && !Halted()) FChanged.wait_for(lock, std::chrono::milliseconds(10));
+        FProducerDone = true;
     }
-    FProducerDone = true;
+    FChanged.notify_all();
 }
 
 void TCacheThread::AppendBlock(TBlock block) {
-    std::lock_guard<std::mutex> lock(FLock);
-    ProducerBusy = true;
-    FBlockList.push_back(std::move(block));
-    ProducerBusy = false;
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        ProducerBusy = true;
+        FBlockList.push_back(std::move(block));
+        ProducerBusy = false;
+    }
+    FChanged.notify_all();
 }
 
 // Every header block is listed at once, even beyond the capacity.
@@ -163,10 +168,10 @@ bool TCacheThread::CopyFile(const std::string& path, int64_t size) {
 
         ok = !FStopRequested;
         if (ok) {
-            while (ConsumerBusy) SleepMs(10);
+            while (ConsumerBusy) std::this_thread::yield();
             if (FFill == kCacheBlockSize) {
                 AppendBlock(std::move(FReadBuffer));
-                FReadBuffer = TBlock(kCacheBlockSize);
+                FReadBuffer = SpareBlock();
                 FFill = 0;
             }
             FollowCacheLevel();
@@ -192,35 +197,55 @@ int32_t TCacheThread::ReadPiece(int fd, char* at, int32_t length) {
 }
 
 void TCacheThread::FailWith(const std::string& text) {
-    std::lock_guard<std::mutex> lock(FLock);
-    if (FErrorText.empty()) FErrorText = text;
-    FProducerDone = true;
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        if (FErrorText.empty()) FErrorText = text;
+        FProducerDone = true;
+    }
+    FChanged.notify_all();
 }
 
 // Pads a short image to 300 sectors with FFh bytes.
 void TCacheThread::AppendPadding() {
     int64_t padding = kPaddedImageBytes - FImageBytes;
-    std::lock_guard<std::mutex> lock(FLock);
-    ProducerBusy = true;
-    FRemaining += padding;
-    while (padding > 0) {
-        const auto length = static_cast<size_t>(std::min<int64_t>(padding, kCacheBlockSize));
-        FBlockList.emplace_back(length, static_cast<char>(0xFF));
-        padding -= static_cast<int64_t>(length);
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        ProducerBusy = true;
+        while (padding > 0) {
+            const auto length = static_cast<size_t>(std::min<int64_t>(padding, kCacheBlockSize));
+            FBlockList.emplace_back(length, static_cast<char>(0xFF));
+            padding -= static_cast<int64_t>(length);
+        }
+        ProducerBusy = false;
     }
-    ProducerBusy = false;
+    FChanged.notify_all();
 }
 
 // Waits, at idle priority, while the cache holds capacity - 1 blocks or more. False when a
 // stop was requested meanwhile.
 bool TCacheThread::WaitForSpace() {
-    while (ListedBlocks() >= FCapacity - 1) {
-        SetPriorityTier(tpIdle);
-        FReady = true;
-        if (Halted()) return false;
-        SleepMs(1);
-    }
+    if (ListedBlocks() < FCapacity - 1) return !Halted();
+    SetPriorityTier(tpIdle);
+    std::unique_lock<std::mutex> lock(FLock);
+    FReady = true;
+    FChanged.notify_all();
+    while (static_cast<int32_t>(FBlockList.size()) >= FCapacity - 1 && !Halted())
+        FChanged.wait_for(lock, std::chrono::milliseconds(1));
     return !Halted();
+}
+
+// A full-sized block the consumer has finished with, or a new one: reusing them spares the
+// allocation and the zero-filling of 62 KB for every block.
+TCacheThread::TBlock TCacheThread::SpareBlock() {
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        if (!FSpareBlocks.empty()) {
+            TBlock block = std::move(FSpareBlocks.back());
+            FSpareBlocks.pop_back();
+            return block;
+        }
+    }
+    return TBlock(kCacheBlockSize);
 }
 
 void TCacheThread::FollowCacheLevel() {
@@ -238,21 +263,44 @@ void TCacheThread::SetPriorityTier(int tier) {
 }
 
 void TCacheThread::Stop() {
-    std::lock_guard<std::mutex> lock(FLock);
-    FBlockList.clear();
-    if (FErrorText.empty() && FStopRequested) FErrorText = "OPERATION ABORTED BY USER";
-    FProducerDone = true;
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        FBlockList.clear();
+        if (FErrorText.empty() && FStopRequested) FErrorText = "OPERATION ABORTED BY USER";
+        FProducerDone = true;
+    }
+    FChanged.notify_all();
+}
+
+void TCacheThread::RequestStop() {
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        FStopRequested = true;
+    }
+    FChanged.notify_all();
+}
+
+void TCacheThread::WaitForBlock(std::chrono::milliseconds limit) {
+    std::unique_lock<std::mutex> lock(FLock);
+    FChanged.wait_for(lock, limit, [this] {
+        return !FBlockList.empty() || FRemaining <= 0 || FProducerDone || FStopRequested;
+    });
+}
+
+void TCacheThread::WaitForReady(std::chrono::milliseconds limit) {
+    std::unique_lock<std::mutex> lock(FLock);
+    FChanged.wait_for(lock, limit, [this] { return FReady || !FErrorText.empty(); });
 }
 
 int32_t TCacheThread::TakeBlock(char* buffer) {
     {
         std::lock_guard<std::mutex> lock(FLock);
-        if (FRemaining <= 0 && FProducerDone) return 0;
+        if (FRemaining <= 0) return 0;
         if (FBlockList.empty()) return FProducerDone ? 0 : -1;
     }
     while (ProducerBusy) {
         if (FStopRequested) return 0;
-        SleepMs(1);
+        std::this_thread::yield();
     }
     TBlock block;
     {
@@ -264,7 +312,13 @@ int32_t TCacheThread::TakeBlock(char* buffer) {
         FRemaining -= static_cast<int64_t>(block.size());
         ConsumerBusy = false;
     }
+    FChanged.notify_all();
     // The block is ours once it has left the list: copy it without holding up the producer.
     std::memcpy(buffer, block.data(), block.size());
-    return static_cast<int32_t>(block.size());
+    const auto length = static_cast<int32_t>(block.size());
+    if (length == kCacheBlockSize) {
+        std::lock_guard<std::mutex> lock(FLock);
+        if (FSpareBlocks.size() < kSpareBlocks) FSpareBlocks.push_back(std::move(block));
+    }
+    return length;
 }

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <mutex>
@@ -27,7 +29,11 @@ public:
     // Copies the oldest block into `buffer` (at least kCacheBlockSize bytes) and returns its
     // length; -1 when none is ready yet, 0 at the end of the image or after a stop request.
     int32_t TakeBlock(char* buffer);
-    void RequestStop() { FStopRequested = true; }
+    // Waits at most `limit` for a block, the end of the image or a stop: whichever comes first.
+    void WaitForBlock(std::chrono::milliseconds limit);
+    // Waits at most `limit` for the cache to become ready or the producer to fail.
+    void WaitForReady(std::chrono::milliseconds limit);
+    void RequestStop();
 
     bool Ready() const { return FReady; }
     bool ProducerDone() const { return FProducerDone; }
@@ -51,13 +57,19 @@ private:
     void FailWith(const std::string& text);  // a file error ends the producer
     void AppendPadding();
     bool WaitForSpace();
+    TBlock SpareBlock();
     void SetPriorityTier(int tier);
     void FollowCacheLevel();
     void Stop();
     bool Halted() const { return FStopRequested || FTerminated; }
 
     mutable std::mutex FLock;
+    // Every wait below is a bounded re-check, but each side wakes the other as soon as it
+    // has listed or taken a block, so neither sleeps while there is work to do.
+    std::condition_variable FChanged;
     std::deque<TBlock> FBlockList;
+    static constexpr size_t kSpareBlocks = 4;
+    std::vector<TBlock> FSpareBlocks;  // taken blocks kept for reuse
     const int32_t FCapacity;
     int64_t FRemaining;
     const bool FPad;

@@ -1,7 +1,8 @@
 // A 600 MB album layout written by the drive job to a blank CD-R in the virtual recorder,
 // beside the image-file job on the same layout: throughput, and how often the recording
 // thread found the cache empty once recording had begun ("cache_waits").
-// FOTOLARK_BENCH_MB changes the layout's size; the files and images go to /dev/shm when it
+// FOTOLARK_BENCH_MB changes the layout's size, FOTOLARK_BENCH_CACHE_MB the cache's (default
+// 4 MB, as the program uses it); the files and images go to /dev/shm when it
 // exists, so that the disk's write-back does not decide the result.
 #include "mcdburner.h"
 #include "transport.h"
@@ -55,6 +56,11 @@ struct TLayout {
     }
 };
 
+void SetBenchCacheSize(TMCDBurner& burner) {
+    if (const char* size = std::getenv("FOTOLARK_BENCH_CACHE_MB"))
+        burner.SetCacheSize(static_cast<int32_t>(std::atoll(size) * 1048576));
+}
+
 const TLayout& Layout() {
     static const TLayout layout;
     return layout;
@@ -81,6 +87,7 @@ void IsoFileJob(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         auto burner = std::make_unique<TNoWaitBurner>();
+        SetBenchCacheSize(*burner);
         Layout().FillTree(*burner);
         burner->PrepareImage(true);
         state.ResumeTiming();
@@ -102,6 +109,7 @@ void DriveJob(benchmark::State& state) {
         auto burner = std::make_unique<TNoWaitBurner>();
         burner->InitializeASPI(false);  // a fresh blank disc
         burner->SelectDriveLetter('D');
+        SetBenchCacheSize(*burner);
         Layout().FillTree(*burner);
         burner->PrepareImage(false);
         state.ResumeTiming();

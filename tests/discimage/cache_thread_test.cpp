@@ -161,6 +161,24 @@ TEST_F(CacheThreadTest, TakeBlockBeforeAnyBlockAndAfterTheLast) {
     EXPECT_EQ(cache.TakeBlock(buffer.data()), 0);
 }
 
+// The image ends with its last byte: the recording thread does not wait for the producer
+// to notice that everything has been taken.
+TEST_F(CacheThreadTest, TakingTheLastBlockEndsTheImageAtOnce) {
+    Burner.WritePostGap = false;
+    Burner.InsertFile("\\", Scratch.Write("a.bin", PatternBytes(3 * kCacheBlockSize, 5)), false);
+    auto cache = StartCache();
+    ASSERT_TRUE(WaitFor([&] { return cache->Ready(); }));
+    std::vector<char> buffer(kCacheBlockSize);
+    int64_t taken = 0;
+    while (taken < Burner.TrackSectors() * 2048) {
+        const int32_t length = cache->TakeBlock(buffer.data());
+        ASSERT_NE(length, 0);
+        if (length < 0) cache->WaitForBlock(1ms);
+        else taken += length;
+    }
+    EXPECT_EQ(cache->TakeBlock(buffer.data()), 0);
+}
+
 TEST_F(CacheThreadTest, AFileDeletedAfterItWasAddedEndsTheProducer) {
     const std::string gone = Scratch.Write("gone.jpg", "soon deleted");
     Burner.InsertFile("\\", gone, false);
