@@ -38,10 +38,10 @@ int32_t RoundUpToSector(int64_t bytes) {
 
 TCacheThread::TCacheThread(int32_t cacheSize, bool writePostGap, int64_t imageBytes, std::string header)
     : FCapacity(cacheSize / 65536),
+      FPad(writePostGap && imageBytes < kPaddedImageBytes),
       // The padding is counted from the start: once every byte has been taken, the image has
       // ended, and the recording thread need not wait for the producer to notice.
-      FRemaining(writePostGap && imageBytes < kPaddedImageBytes ? kPaddedImageBytes : imageBytes),
-      FPad(writePostGap && imageBytes < kPaddedImageBytes),
+      FRemaining(FPad ? kPaddedImageBytes : imageBytes),
       FImageBytes(imageBytes),
       FHeader(std::move(header)) {}
 

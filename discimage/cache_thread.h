@@ -64,15 +64,15 @@ private:
     bool Halted() const { return FStopRequested || FTerminated; }
 
     mutable std::mutex FLock;
-    // Every wait below is a bounded re-check, but each side wakes the other as soon as it
-    // has listed or taken a block, so neither sleeps while there is work to do.
+    // The waits of both sides are bounded re-checks; this wakes them as soon as the other side
+    // has listed or taken a block, stopped or failed, so neither sleeps while there is work.
     std::condition_variable FChanged;
     std::deque<TBlock> FBlockList;
     static constexpr size_t kSpareBlocks = 4;
     std::vector<TBlock> FSpareBlocks;  // taken blocks kept for reuse
     const int32_t FCapacity;
-    int64_t FRemaining;
     const bool FPad;
+    int64_t FRemaining;
     const int64_t FImageBytes;
     std::string FHeader;
     TBlock FReadBuffer;
