@@ -4,21 +4,35 @@ include(GoogleTest)
 # Per-test scratch space so that tests never touch the user's settings or pictures.
 set(FOTOLARK_TEST_HOME ${CMAKE_BINARY_DIR}/test-home)
 
-# fotolark_add_test(<name> SOURCES <files...> LIBS <targets...>)
+# fotolark_add_test(<name> SOURCES <files...> LIBS <targets...> [THREAD_TESTS <gtest filter>])
 # A GoogleTest program whose tests ctest lists one by one. Widgets run offscreen, and each
-# test has a settings file of its own (tests/support/isolated_settings.cpp).
+# test has a settings file of its own (tests/support/isolated_settings.cpp). The tests that
+# THREAD_TESTS selects (for example "CacheThreadTest.*:DriveJobTest.*", or "*") carry the
+# ctest label `threads`, which the test command and tools/stress-tests.sh run repeatedly.
 function(fotolark_add_test name)
-    cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(T "" "THREAD_TESTS" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${T_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/isolated_settings.cpp)
     target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Qt6::Core)
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
     target_compile_definitions(${name} PRIVATE FOTOLARK_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
                                                FOTOLARK_BINARY_DIR="${CMAKE_BINARY_DIR}")
     file(MAKE_DIRECTORY ${FOTOLARK_TEST_HOME}/${name})
-    gtest_discover_tests(${name}
-        DISCOVERY_MODE PRE_TEST
-        DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT
-            "QT_QPA_PLATFORM=offscreen;HOME=${FOTOLARK_TEST_HOME}/${name};XDG_CONFIG_HOME=${FOTOLARK_TEST_HOME}/${name}/.config")
+    set(environment
+        "QT_QPA_PLATFORM=offscreen;HOME=${FOTOLARK_TEST_HOME}/${name};XDG_CONFIG_HOME=${FOTOLARK_TEST_HOME}/${name}/.config")
+    if(T_THREAD_TESTS)
+        gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+            TEST_FILTER "${T_THREAD_TESTS}"
+            PROPERTIES ENVIRONMENT "${environment}" LABELS threads)
+    endif()
+    if(NOT T_THREAD_TESTS STREQUAL "*")
+        set(others "*")
+        if(T_THREAD_TESTS)
+            set(others "-${T_THREAD_TESTS}")
+        endif()
+        gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+            TEST_FILTER "${others}"
+            PROPERTIES ENVIRONMENT "${environment}")
+    endif()
 endfunction()
 
 # fotolark_add_bench(<name> SOURCES <files...> LIBS <targets...>)

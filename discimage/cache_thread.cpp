@@ -54,6 +54,11 @@ TCacheThread::~TCacheThread() {
     if (FThread.joinable()) FThread.join();
 }
 
+void TCacheThread::EndProducer() {
+    RequestStop();
+    if (FThread.joinable()) FThread.join();
+}
+
 void TCacheThread::Start() {
     FThread = std::thread([this] {
         PlaceProducerThread();
@@ -266,7 +271,8 @@ void TCacheThread::Stop() {
     {
         std::lock_guard<std::mutex> lock(FLock);
         FBlockList.clear();
-        if (FErrorText.empty() && FStopRequested) FErrorText = "OPERATION ABORTED BY USER";
+        // A stop that comes after every byte was taken ends a complete image: no abort.
+        if (FErrorText.empty() && FStopRequested && FRemaining > 0) FErrorText = "OPERATION ABORTED BY USER";
         FProducerDone = true;
     }
     FChanged.notify_all();

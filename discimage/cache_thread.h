@@ -1,5 +1,14 @@
 // TCacheThread: produces the bytes of a prepared image, in order, into a bounded cache of
 // blocks of up to 31 sectors, which the recording thread takes one at a time.
+//
+// How an image ends:
+// - The image has ended for the consumer as soon as `TakeBlock` returns 0: every byte
+//   (padding included) has been taken, or the producer has stopped or failed and nothing is
+//   listed any more. At that moment the producer may still be finishing its last steps, so
+//   `ProducerDone` may still be false; nobody may rely on it then.
+// - `EndProducer` is the end of the job for the cache: once it returns, the producer thread
+//   has ended, `ProducerDone` is true and `ErrorText` is final. The recording thread calls it
+//   before it reports the job's outcome; the destructor does the same.
 #pragma once
 
 #include <atomic>
@@ -27,13 +36,16 @@ public:
     void Start();
 
     // Copies the oldest block into `buffer` (at least kCacheBlockSize bytes) and returns its
-    // length; -1 when none is ready yet, 0 at the end of the image or after a stop request.
+    // length; -1 when none is ready yet, 0 once the image has ended (see above).
     int32_t TakeBlock(char* buffer);
     // Waits at most `limit` for a block, the end of the image or a stop: whichever comes first.
     void WaitForBlock(std::chrono::milliseconds limit);
     // Waits at most `limit` for the cache to become ready or the producer to fail.
     void WaitForReady(std::chrono::milliseconds limit);
     void RequestStop();
+    // Stops a producer that still has bytes to deliver (a producer that delivered everything
+    // ends without an error) and waits until its thread has ended.
+    void EndProducer();
 
     bool Ready() const { return FReady; }
     bool ProducerDone() const { return FProducerDone; }

@@ -103,6 +103,7 @@ void TThWrite::EndJob() {
     TJobState& job = Job();
     // Taken out of the job state first: a handler may already start the next job.
     const std::unique_ptr<TCacheThread> cache = std::move(job.CacheThread);
+    cache->EndProducer();  // the error text is final from here on
     std::lock_guard<std::mutex> lock(job.EndLock);
     if (TransportName() == "PTASPI32") RestartTransport();
     if (FBurner.OnWriteDone) FBurner.OnWriteDone(&FBurner, cache->ErrorText());

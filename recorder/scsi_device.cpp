@@ -55,13 +55,6 @@ int CreateCompletionEvent()
     return fd;
 }
 
-void WaitForEvent(int Fd, int TimeoutMs)
-{
-    pollfd waiter{Fd, POLLIN, 0};
-    while (poll(&waiter, 1, TimeoutMs) < 0 && errno == EINTR) {
-    }
-}
-
 }  // namespace
 
 TSCSIDevice::TSCSIDevice(void* Owner) : FOwner(Owner)
@@ -252,7 +245,7 @@ uint8_t TSCSIDevice::ExecuteSRB(SRB_ExecSCSICmd& Srb, int TimeoutMs)
 
     SendASPI32Command(&Srb);
     if (event > 0 && std::atomic_ref<uint8_t>(Srb.SRB_Status).load() == SS_PENDING)
-        WaitForEvent(event, TimeoutMs);
+        WaitForCompletion(event, TimeoutMs);
 
     uint8_t status = std::atomic_ref<uint8_t>(Srb.SRB_Status).load();
     if (status != SS_COMP && status != SS_PENDING) {
@@ -309,6 +302,13 @@ std::string TSCSIDevice::TraceLine(const SRB_ExecSCSICmd& Srb) const
             " " + Hex(Srb.SenseArea[2], 2) + " " + "ASC:" + Hex(Srb.SenseArea[12], 2) + ",ASQ:" +
             Hex(Srb.SenseArea[13], 2) + " " + FLastError;
     return line;
+}
+
+void TSCSIDevice::WaitForCompletion(int Event, int TimeoutMs)
+{
+    pollfd waiter{Event, POLLIN, 0};
+    while (poll(&waiter, 1, TimeoutMs) < 0 && errno == EINTR) {
+    }
 }
 
 void TSCSIDevice::DebugMessage(const std::string& Text, uint8_t Kind)

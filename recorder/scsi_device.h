@@ -172,6 +172,9 @@ public:
 protected:
     // Plain thread sleep of the waiting loops; tests replace it to count the steps instead.
     virtual void Pause(int Ms);
+    // Waits at most TimeoutMs for the completion event of a pending request; the request is
+    // given up if it is still pending afterwards. Tests replace it to give up at once.
+    virtual void WaitForCompletion(int Event, int TimeoutMs);
 
 private:
     bool SelectListedLetter(char Letter);

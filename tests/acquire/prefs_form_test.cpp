@@ -3,6 +3,7 @@
 #include "prefs_form.h"
 #include "scan_source_list.h"
 #include "scratch_settings.h"
+#include "hang_guard.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +30,7 @@ TScanSourceList& Scanners() {
 }
 
 void WaitForScanners() {
-    ASSERT_TRUE(QTest::qWaitFor([] { return Scanners().Listed(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([] { return Scanners().Listed(); }, HangGuardMs));
     QCoreApplication::processEvents();
 }
 
@@ -205,7 +206,7 @@ TEST_F(PrefsFormTest, ScannerListShowsTheSearchUntilItEnds) {
     TPrefsForm& form = Form({}, &searching);
     EXPECT_EQ(form.cbxScanners->currentText(), "Looking for scanners...");
     EXPECT_FALSE(form.cbxScanners->isEnabled());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form.cbxScanners->isEnabled(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.cbxScanners->isEnabled(); }, HangGuardMs));
     EXPECT_EQ(form.cbxScanners->currentText(), "test:1");
 }
 

@@ -5,6 +5,7 @@
 #include "scan_dialog.h"
 #include "scan_test_support.h"
 #include "scratch_settings.h"
+#include "hang_guard.h"
 
 #include <gtest/gtest.h>
 
@@ -78,7 +79,7 @@ TEST_F(ScanDialogTest, ScanWithChosenModeAndResolution) {
     Control<QDoubleSpinBox>("edRight")->setValue(40);
     Prepare([](TSaneOptions& options) { options.SetText("test-picture", "Color pattern"); });
     Click("btnScan");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !Dialog().isVisible(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Dialog().isVisible(); }, HangGuardMs));
     EXPECT_EQ(Dialog().result(), QDialog::Accepted);
     const auto& page = Dialog().Outcome().Page;
     ASSERT_TRUE(page);
@@ -111,9 +112,9 @@ TEST_F(ScanDialogTest, CancelStopsARunningScanAndKeepsTheDialog) {
     EXPECT_TRUE(Dialog().Scanning());
     EXPECT_TRUE(Control<QProgressBar>("pbProgress")->isVisible());
     EXPECT_FALSE(Control<QAbstractButton>("btnScan")->isEnabled());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Control<QProgressBar>("pbProgress")->value() > 0; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Control<QProgressBar>("pbProgress")->value() > 0; }, HangGuardMs));
     Click("btnCancel");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !Dialog().Scanning(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Dialog().Scanning(); }, HangGuardMs));
     EXPECT_TRUE(Dialog().isVisible());
     EXPECT_TRUE(Control<QAbstractButton>("btnScan")->isEnabled());
     EXPECT_FALSE(Dialog().Outcome().Page);
@@ -125,7 +126,7 @@ TEST_F(ScanDialogTest, CancelStopsARunningScanAndKeepsTheDialog) {
 TEST_F(ScanDialogTest, ReadErrorClosesWithoutAPage) {
     Prepare([](TSaneOptions& options) { options.SetText("read-return-value", "SANE_STATUS_JAMMED"); });
     Click("btnScan");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !Dialog().isVisible(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Dialog().isVisible(); }, HangGuardMs));
     EXPECT_EQ(Dialog().result(), QDialog::Rejected);
     EXPECT_EQ(Dialog().Outcome().Status, SANE_STATUS_JAMMED);
     EXPECT_FALSE(Dialog().Outcome().Page);
@@ -134,7 +135,7 @@ TEST_F(ScanDialogTest, ReadErrorClosesWithoutAPage) {
 TEST_F(ScanDialogTest, PreviewShowsTheBedAndKeepsTheSettings) {
     emit Control<QComboBox>("cbxResolution")->textActivated("300");
     Click("btnPreview");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !Dialog().Scanning(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Dialog().Scanning(); }, HangGuardMs));
     const QImage& picture = Dialog().findChild<TScanAreaView*>("FAreaView")->Picture();
     ASSERT_FALSE(picture.isNull());
     EXPECT_NEAR(picture.height(), 300, 10);  // the whole 300 mm bed in a small picture
@@ -206,7 +207,7 @@ TEST(ScanCommands, SourceListArrivesFromTheWorker) {
     EXPECT_FALSE(sources.Listed());
     sources.Start();
     sources.Start();  // once per run
-    ASSERT_TRUE(QTest::qWaitFor([&] { return signalled; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return signalled; }, HangGuardMs));
     EXPECT_TRUE(sources.Listed());
     EXPECT_EQ(sources.Names(), (std::vector<std::string>{"test:0", "test:1"}));
 }

@@ -8,11 +8,12 @@
 #include "disc_tables.h"
 #include "mcdburner.h"
 #include "scripted_cd_prompts.h"
+#include "hang_guard.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QSettings>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -77,9 +78,6 @@ protected:
 
     // Processes events until the job's end has been handled.
     void WaitForJobEnd() {
-        QElapsedTimer clock;
-        clock.start();
-        while (Form->JobRunning() && clock.elapsed() < 60000) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        ASSERT_FALSE(Form->JobRunning()) << "the job did not end";
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !Form->JobRunning(); }, HangGuardMs)) << "the job did not end";
     }
 };

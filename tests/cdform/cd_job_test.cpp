@@ -88,13 +88,13 @@ TEST_F(TCDJobTest, AbortEndsTheJobAndTheNextJobWritesAgain) {
     EXPECT_TRUE(Form->btnClose->isEnabled());
     EXPECT_FALSE(Form->btnBurn->isEnabled());  // until the aborted job has ended
     std::vector<char> sink(65536);
-    QElapsedTimer clock;
-    clock.start();
-    while (Form->JobRunning() && clock.elapsed() < 60000) {
-        while (read(reader, sink.data(), sink.size()) > 0) {
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            while (read(reader, sink.data(), sink.size()) > 0) {
+            }
+            return !Form->JobRunning();
+        },
+        HangGuardMs));
     close(reader);
     EXPECT_EQ(Message(), "Error: OPERATION ABORTED BY USER");
     ExpectJobEndedCleanly();

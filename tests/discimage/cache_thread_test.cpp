@@ -1,6 +1,7 @@
 // The producer and its bounded cache: block contents, padding, waiting for space, stopping.
 #include "cache_thread.h"
 #include "disc_test_support.h"
+#include "hang_guard.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +34,7 @@ protected:
             const int32_t length = cache.TakeBlock(buffer.data());
             if (length == 0) break;
             if (length < 0) {
-                std::this_thread::sleep_for(1ms);
+                cache.WaitForBlock(std::chrono::duration_cast<std::chrono::milliseconds>(kHangGuard));
                 continue;
             }
             lengths.push_back(length);
@@ -42,9 +43,18 @@ protected:
         return lengths;
     }
 
-    static bool WaitFor(const std::function<bool()>& condition) {
-        for (int i = 0; i < 5000 && !condition(); ++i) std::this_thread::sleep_for(1ms);
-        return condition();
+    // True once the cache is ready (full, or every block produced) or the producer has failed.
+    static bool WaitUntilReady(TCacheThread& cache) {
+        cache.WaitForReady(std::chrono::duration_cast<std::chrono::milliseconds>(kHangGuard));
+        return cache.Ready();
+    }
+
+    // The producer lists one block after another as long as there is room; this waits until
+    // `count` are listed, re-checking as the cache changes.
+    static bool WaitUntilListed(TCacheThread& cache, int32_t count) {
+        const auto giveUp = std::chrono::steady_clock::now() + kHangGuard;
+        while (cache.ListedBlocks() != count && std::chrono::steady_clock::now() < giveUp) std::this_thread::yield();
+        return cache.ListedBlocks() == count;
     }
 };
 
@@ -56,8 +66,9 @@ TEST_F(CacheThreadTest, ShortImageIsPaddedTo300SectorsWithFF) {
     ASSERT_EQ(bytes.size(), 300u * 2048);
     EXPECT_EQ(bytes.substr(0, 26 * 2048), Burner.HeaderStream());
     EXPECT_EQ(bytes.substr(26 * 2048), std::string(274 * 2048, '\xFF'));
-    EXPECT_EQ(cache->ErrorText(), "");
+    cache->EndProducer();
     EXPECT_TRUE(cache->ProducerDone());
+    EXPECT_EQ(cache->ErrorText(), "") << "a stop after the last byte is no abort";
 }
 
 TEST_F(CacheThreadTest, WithoutPostGapTheImageIsNotPadded) {
@@ -123,15 +134,13 @@ TEST_F(CacheThreadTest, FillsUpToCapacityLessOneAndResumesAfterATake) {
     Burner.SetCacheSize(2097152);  // 32 blocks
     Burner.InsertFile("\\", Scratch.Write("big.bin", PatternBytes(40 * kCacheBlockSize, 3)), false);
     auto cache = StartCache();
-    ASSERT_TRUE(WaitFor([&] { return cache->Ready(); }));
+    ASSERT_TRUE(WaitUntilReady(*cache));
     EXPECT_EQ(cache->Capacity(), 32);
-    EXPECT_EQ(cache->ListedBlocks(), 31);
-    std::this_thread::sleep_for(20ms);
-    EXPECT_EQ(cache->ListedBlocks(), 31);  // the producer waits for space
+    EXPECT_EQ(cache->ListedBlocks(), 31);  // ready the moment it began to wait for space
 
     std::vector<char> buffer(kCacheBlockSize);
     EXPECT_GT(cache->TakeBlock(buffer.data()), 0);
-    EXPECT_TRUE(WaitFor([&] { return cache->ListedBlocks() == 31; }));
+    EXPECT_TRUE(WaitUntilListed(*cache, 31));
     std::string rest;
     TakeAll(*cache, rest);
     EXPECT_EQ(cache->ErrorText(), "");
@@ -141,9 +150,9 @@ TEST_F(CacheThreadTest, StopWhileWaitingForSpaceEndsTheProducer) {
     Burner.SetCacheSize(2097152);
     Burner.InsertFile("\\", Scratch.Write("big.bin", PatternBytes(40 * kCacheBlockSize, 3)), false);
     auto cache = StartCache();
-    ASSERT_TRUE(WaitFor([&] { return cache->Ready(); }));
-    cache->RequestStop();
-    EXPECT_TRUE(WaitFor([&] { return cache->ProducerDone(); }));
+    ASSERT_TRUE(WaitUntilReady(*cache));
+    cache->EndProducer();
+    EXPECT_TRUE(cache->ProducerDone());
     EXPECT_EQ(cache->ErrorText(), "OPERATION ABORTED BY USER");
     EXPECT_EQ(cache->ListedBlocks(), 0);  // the listed blocks are released
     std::vector<char> buffer(kCacheBlockSize);
@@ -167,7 +176,7 @@ TEST_F(CacheThreadTest, TakingTheLastBlockEndsTheImageAtOnce) {
     Burner.WritePostGap = false;
     Burner.InsertFile("\\", Scratch.Write("a.bin", PatternBytes(3 * kCacheBlockSize, 5)), false);
     auto cache = StartCache();
-    ASSERT_TRUE(WaitFor([&] { return cache->Ready(); }));
+    ASSERT_TRUE(WaitUntilReady(*cache));
     std::vector<char> buffer(kCacheBlockSize);
     int64_t taken = 0;
     while (taken < Burner.TrackSectors() * 2048) {
@@ -177,6 +186,8 @@ TEST_F(CacheThreadTest, TakingTheLastBlockEndsTheImageAtOnce) {
         else taken += length;
     }
     EXPECT_EQ(cache->TakeBlock(buffer.data()), 0);
+    cache->EndProducer();
+    EXPECT_EQ(cache->ErrorText(), "");
 }
 
 TEST_F(CacheThreadTest, AFileDeletedAfterItWasAddedEndsTheProducer) {
@@ -184,7 +195,8 @@ TEST_F(CacheThreadTest, AFileDeletedAfterItWasAddedEndsTheProducer) {
     Burner.InsertFile("\\", gone, false);
     std::filesystem::remove(gone);
     auto cache = StartCache();
-    ASSERT_TRUE(WaitFor([&] { return cache->ProducerDone(); }));
+    WaitUntilReady(*cache);  // a failing producer wakes this wait too
+    cache->EndProducer();
     EXPECT_EQ(cache->ErrorText(), "CAN'T OPEN FILE \"" + gone + "\" OR FILE IS IN USES BY OTHER SOFTWARE");
     EXPECT_EQ(cache->CurrentFile(), gone);
 }
@@ -197,7 +209,8 @@ TEST_F(CacheThreadTest, AFileThatCannotBeReadEndsTheProducer) {
     std::filesystem::remove(path);
     std::filesystem::create_directory(path);
     auto cache = StartCache();
-    ASSERT_TRUE(WaitFor([&] { return cache->ProducerDone(); }));
+    WaitUntilReady(*cache);  // a failing producer wakes this wait too
+    cache->EndProducer();
     EXPECT_EQ(cache->ErrorText(), "CAN'T READ FILE \"" + path + "\"");
 }
 

@@ -1,4 +1,5 @@
 #include "disc_test_support.h"
+#include "hang_guard.h"
 
 #include <gtest/gtest.h>
 
@@ -74,7 +75,7 @@ std::string WriteImage(TMCDBurner& burner, const std::string& isoPath) {
     burner.PrepareImage(true);
     burner.WriteISOFile(isoPath);
     std::future<std::string> result = done.get_future();
-    if (result.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
+    if (result.wait_for(kHangGuard) != std::future_status::ready) {
         ADD_FAILURE() << "the image job did not end";
         burner.AbortWrite();
     }

@@ -1,5 +1,6 @@
 // The image-file job: start, progress, end event, and every way it can fail.
 #include "disc_test_support.h"
+#include "hang_guard.h"
 
 #include <gtest/gtest.h>
 
@@ -40,7 +41,7 @@ protected:
 
     TDone Finish() {
         auto result = Done.get_future();
-        EXPECT_EQ(result.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+        EXPECT_EQ(result.wait_for(kHangGuard), std::future_status::ready);
         Burner.WaitForJob();
         return result.get();
     }

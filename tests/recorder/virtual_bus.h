@@ -18,9 +18,18 @@
 class TCountingDevice : public TSCSIDevice {
 public:
     int Pauses = 0;
+    // Set: a pending request is given up at once, as when its time has run out.
+    bool GiveUpPendingRequests = false;
+    std::vector<int> CompletionTimeouts;  // the time limits of the completion waits, in ms
 
 protected:
     void Pause(int) override { ++Pauses; }
+    void WaitForCompletion(int Event, int TimeoutMs) override
+    {
+        CompletionTimeouts.push_back(TimeoutMs);
+        if (!GiveUpPendingRequests)
+            TSCSIDevice::WaitForCompletion(Event, TimeoutMs);
+    }
 };
 
 class TVirtualBusTest : public ::testing::Test {

@@ -289,6 +289,11 @@ TEST(VirtualRecorder, FaultsOnDemand)
     EXPECT_TRUE(Write10(0, 4).Good());
     EXPECT_TRUE(Write10(4, 4).Sense(MediumError, 0x0C, 0x00));
 
+    PowerUp("busyat=5");
+    EXPECT_TRUE(Write10(0, 4).Good());
+    EXPECT_EQ(Write10(4, 4).TargetStatus, STATUS_BUSY);
+    EXPECT_TRUE(Write10(4, 4).Good()) << "only the first write over the block is refused";
+
     PowerUp("failpage2a=defaults");
     EXPECT_TRUE(Send({0x5A, 0, 0xAA, 0, 0, 0, 0, 0, 128, 0}, 128).Sense(IllegalRequest, 0x24, 0));
     EXPECT_TRUE(Send({0x5A, 0, 0x2A, 0, 0, 0, 0, 0, 128, 0}, 128).Good());

@@ -89,6 +89,7 @@ const std::map<std::string, TSetter>& Setters()
         {"buffer", Number([](TDriveConfig& d, int64_t v) { d.BufferKB = uint16_t(v); }, 0, 0xFFFF)},
         {"notready", Number([](TDriveConfig& d, int64_t v) { d.NotReady = uint32_t(v); }, 0, UINT32_MAX)},
         {"busy", Number([](TDriveConfig& d, int64_t v) { d.BusyWrites = uint32_t(v); }, 0, UINT32_MAX)},
+        {"busyat", Number([](TDriveConfig& d, int64_t v) { d.BusyAtLba = v; }, 0, UINT32_MAX)},
         {"longwrite", Number([](TDriveConfig& d, int64_t v) { d.LongWrites = uint32_t(v); }, 0, UINT32_MAX)},
         {"mediumerror", Number([](TDriveConfig& d, int64_t v) { d.MediumErrorLba = v; }, 0, UINT32_MAX)},
         {"failpage2a", [](TDriveConfig& d, const std::string& v) {

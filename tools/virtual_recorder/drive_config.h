@@ -35,6 +35,7 @@ struct TDriveConfig {
     // Faults on demand.
     uint32_t NotReady = 0;         // medium commands answered "becoming ready" before it is ready
     uint32_t BusyWrites = 0;       // WRITE (10) answered with BUSY status
+    int64_t BusyAtLba = -1;        // the first WRITE (10) covering this block is answered BUSY
     uint32_t LongWrites = 0;       // WRITE (10) answered "long write in progress"
     int64_t MediumErrorLba = -1;   // a WRITE (10) covering this block fails with a write error
     TPageFault FailPage2A = TPageFault::None;

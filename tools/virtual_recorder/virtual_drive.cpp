@@ -314,6 +314,10 @@ TOutcome TVirtualDrive::Write(const uint8_t* Cdb, const uint8_t* Data, uint32_t 
     }
     const uint32_t lba = GetBE32(Cdb + 2);
     const uint32_t blocks = GetBE16(Cdb + 7);
+    if (!FBusyAtLbaSeen && FConfig.BusyAtLba >= lba && FConfig.BusyAtLba < int64_t(lba) + blocks) {
+        FBusyAtLbaSeen = true;
+        return Busy();
+    }
     if (blocks == 0)
         return Good();
     if (Length < blocks * BlockSize || !Data)
