@@ -1,7 +1,6 @@
 #include "cache_thread.h"
 
 #include "disc_tables.h"
-#include "thread_placement.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -61,7 +60,6 @@ void TCacheThread::EndProducer() {
 
 void TCacheThread::Start() {
     FThread = std::thread([this] {
-        PlaceProducerThread();
         SetPriorityTier(tpLower);
         Execute();
     });
@@ -98,6 +96,7 @@ void TCacheThread::Execute() {
     {
         std::unique_lock<std::mutex> lock(FLock);
         FReady = true;
+        FAllListed = true;
         FChanged.notify_all();
         while (FRemaining > 0 && !Halted()) FChanged.wait_for(lock, std::chrono::milliseconds(10));
         FProducerDone = true;
@@ -288,8 +287,12 @@ void TCacheThread::RequestStop() {
 
 void TCacheThread::WaitForBlock(std::chrono::milliseconds limit) {
     std::unique_lock<std::mutex> lock(FLock);
-    FChanged.wait_for(lock, limit, [this] {
-        return !FBlockList.empty() || FRemaining <= 0 || FProducerDone || FStopRequested;
+    // An empty cache is refilled by a quarter before the consumer goes on: taking each block
+    // the moment it is listed would hand the processor back and forth for every block.
+    const size_t refill = static_cast<size_t>(std::max(1, FCapacity / 4));
+    FChanged.wait_for(lock, limit, [this, refill] {
+        return FBlockList.size() >= refill || (FAllListed && !FBlockList.empty()) || FRemaining <= 0 ||
+               FProducerDone || FStopRequested;
     });
 }
 

@@ -38,7 +38,8 @@ public:
     // Copies the oldest block into `buffer` (at least kCacheBlockSize bytes) and returns its
     // length; -1 when none is ready yet, 0 once the image has ended (see above).
     int32_t TakeBlock(char* buffer);
-    // Waits at most `limit` for a block, the end of the image or a stop: whichever comes first.
+    // Waits at most `limit` for a quarter of the cache to be filled (or the last blocks to be
+    // listed), the end of the image or a stop: whichever comes first.
     void WaitForBlock(std::chrono::milliseconds limit);
     // Waits at most `limit` for the cache to become ready or the producer to fail.
     void WaitForReady(std::chrono::milliseconds limit);
@@ -94,6 +95,7 @@ private:
     std::atomic<bool> FStopRequested{false};
     std::atomic<bool> FProducerDone{false};
     std::atomic<bool> FReady{false};
+    bool FAllListed = false;  // the last block has been listed (guarded by FLock)
     std::atomic<bool> FTerminated{false};
     int FPriorityTier = -1;
     std::thread FThread;

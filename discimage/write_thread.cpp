@@ -2,7 +2,6 @@
 
 #include "job_state.h"
 #include "mcdburner.h"
-#include "thread_placement.h"
 #include "transport.h"
 
 #include <fcntl.h>
@@ -40,7 +39,6 @@ TThWrite::TThWrite(TMCDBurner& burner, bool toFile)
 void TThWrite::Execute() {
     // Time-critical where the system allows it; a refusal leaves the normal priority.
     (void)setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), -20);
-    PlaceRecordingThread();
     FBurner.FBytesWritten = 0;
     FBurner.FCacheWaits = 0;
     if (ToFile) WriteToFile();
@@ -74,7 +72,7 @@ void TThWrite::WriteLoop(const std::function<bool(const char*, int32_t)>& writeG
             if (!FCache.ErrorText().empty()) return;
             if (bytes != -1) break;
             ++FBurner.FCacheWaits;
-            FCache.WaitForBlock(std::chrono::milliseconds(1));
+            FCache.WaitForBlock(std::chrono::milliseconds(10));
         }
     }
 }
