@@ -43,10 +43,10 @@ std::string FieldText(const char* Field, size_t Size)
 }
 
 // A completion event: an eventfd that the transport signals. Never descriptor 0, which
-// the request block reserves for "no event".
+// the request block reserves for "no event". Not blocking, so that it can be emptied.
 int CreateCompletionEvent()
 {
-    int fd = eventfd(0, EFD_CLOEXEC);
+    int fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (fd == 0) {
         int moved = fcntl(fd, F_DUPFD_CLOEXEC, 1);
         close(fd);
@@ -65,7 +65,11 @@ TSCSIDevice::TSCSIDevice(void* Owner) : FOwner(Owner)
     }
 }
 
-TSCSIDevice::~TSCSIDevice() = default;
+TSCSIDevice::~TSCSIDevice()
+{
+    if (FCompletionEvent > 0)
+        close(FCompletionEvent);
+}
 
 bool TSCSIDevice::InitializeASPI(bool PreferSPTI)
 {
@@ -228,10 +232,14 @@ uint8_t TSCSIDevice::ExecuteSRB(SRB_ExecSCSICmd& Srb, int TimeoutMs)
     if (!TransportInitialized() || FHaId == NoDevice)
         return SS_NO_ASPI;
 
+    // One event serves every request of this device (one request at a time): creating and
+    // closing one for each request would cost two system calls on every block group written.
     int event = -1;
     Srb.SRB_PostProc = 0;
     if (Srb.SRB_Flags & SRB_EVENT_NOTIFY) {
-        event = CreateCompletionEvent();
+        if (FCompletionEvent < 0)
+            FCompletionEvent = CreateCompletionEvent();
+        event = FCompletionEvent;
         if (event > 0)
             Srb.SRB_PostProc = event;
     }
@@ -244,8 +252,16 @@ uint8_t TSCSIDevice::ExecuteSRB(SRB_ExecSCSICmd& Srb, int TimeoutMs)
     TimeoutMs = std::max(TimeoutMs, MinimumTimeoutMs);
 
     SendASPI32Command(&Srb);
-    if (event > 0 && std::atomic_ref<uint8_t>(Srb.SRB_Status).load() == SS_PENDING)
-        WaitForCompletion(event, TimeoutMs);
+    auto pending = [&Srb] { return std::atomic_ref<uint8_t>(Srb.SRB_Status).load() == SS_PENDING; };
+    if (event > 0 && pending()) {
+        // Signals of requests that completed at once are still counted: empty the event first.
+        // The transport sets the status before it signals, so a completion that comes after
+        // this point is either seen below or wakes the wait.
+        eventfd_t stale = 0;
+        (void)eventfd_read(event, &stale);
+        if (pending())
+            WaitForCompletion(event, TimeoutMs);
+    }
 
     uint8_t status = std::atomic_ref<uint8_t>(Srb.SRB_Status).load();
     if (status != SS_COMP && status != SS_PENDING) {
@@ -255,7 +271,7 @@ uint8_t TSCSIDevice::ExecuteSRB(SRB_ExecSCSICmd& Srb, int TimeoutMs)
             DebugMessage(TraceLine(Srb), 0);
     }
     if (status == SS_PENDING) {
-        // Give the request up at the transport before its block and event go away.
+        // Give the request up at the transport before its block goes away.
         SRB_Abort abort{};
         abort.SRB_Cmd = SC_ABORT_SRB;
         abort.SRB_HaId = FHaId;
@@ -264,8 +280,6 @@ uint8_t TSCSIDevice::ExecuteSRB(SRB_ExecSCSICmd& Srb, int TimeoutMs)
         Srb.SRB_Status = SS_ERR;
         Srb.SRB_HaStat = HASTAT_TIMEOUT;
     }
-    if (event > 0)
-        close(event);
     Srb.SRB_PostProc = 0;
     return SS_COMP;
 }

@@ -197,6 +197,7 @@ private:
     std::string FLastError;
     bool FTargetBusy = false;
     std::array<uint8_t, SENSE_LEN> FSenseData{};
+    int FCompletionEvent = -1;  // the requests' completion event, made at the first request
     std::string FHaManagerId;   // of the last host adapter inquiry
     std::string FHaIdentifier;
 

@@ -6,7 +6,9 @@ taskset -c 0), this times:
   - the image-file job (fotolark-disc --iso) against xorriso -as mkisofs -J on the same files
     (the layout of compare_iso_tools.py), interleaved, RUNS times each;
   - the drive job on the virtual recorder against the image-file job on one layout, both from
-    drive_job_bench in the same run (the drive's own waits left out).
+    drive_job_bench in the same run, interleaved (the drive's own waits left out). Both send
+    their output to /dev/null: on a virtual machine the cost of finding memory for a new image
+    swings by a factor of four from run to run and would decide the ratio, not the engines.
 It prints the medians and the two ratios the jobs are held to: image-file job / xorriso (goal
 at most 1.0) and drive job throughput / image-file job throughput (goal at least 0.9).
 
@@ -58,9 +60,10 @@ def image_job_against_xorriso(fotolark_disc, base, tree, out, viewer, runs):
 
 def drive_against_image_job(drive_job_bench, megabytes, runs):
     # The virtual recorder's blank CD-R holds 650 MB.
-    environment = dict(os.environ, FOTOLARK_BENCH_MB=str(min(megabytes, 600)))
+    environment = dict(os.environ, FOTOLARK_BENCH_MB=str(min(megabytes, 600)), FOTOLARK_BENCH_DISCARD="1")
     result = subprocess.run([drive_job_bench, "--benchmark_format=json",
-                             "--benchmark_repetitions=%d" % runs],
+                             "--benchmark_repetitions=%d" % runs,
+                             "--benchmark_enable_random_interleaving=true"],
                             check=True, capture_output=True, text=True, env=environment)
     medians = {}
     for entry in json.loads(result.stdout)["benchmarks"]:
