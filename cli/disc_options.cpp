@@ -33,6 +33,10 @@ bool ParseDiscOptions(const std::vector<std::string>& args, TDiscOptions& option
             options.Help = true;
             return true;
         }
+        if (arg == "--version") {
+            options.Version = true;
+            return true;
+        }
         bool* flag = arg == "--verbose"       ? &options.Verbose
                      : arg == "--test-write"  ? &options.TestWrite
                      : arg == "--list-drives" ? &options.ListDrives
@@ -113,6 +117,7 @@ std::string DiscUsageText() {
            "                   Diorama.exe installed with Fotolark)\n"
            "  --verbose        list every file as it is added, and the disc component's trace\n"
            "  --help           show this text\n"
+           "  --version        show the version\n"
            "\n"
            "Exit status: 0 when the image or disc was written, 1 when the job failed (the reason\n"
            "is printed), 2 for a usage error.\n";

@@ -15,6 +15,7 @@ struct TDiscOptions {
     std::string Viewer;               // empty: the viewer installed with Fotolark
     bool Verbose = false;
     bool Help = false;
+    bool Version = false;
 };
 
 constexpr size_t kMaxTitleCharacters = 32;

@@ -175,6 +175,10 @@ int main(int argc, char** argv) {
         std::cout << DiscUsageText();
         return 0;
     }
+    if (options.Version) {
+        std::cout << "fotolark-disc " FOTOLARK_VERSION "\n";
+        return 0;
+    }
     if (options.ListDrives) {
         TMCDBurner burner;
         std::cout << DriveListText(burner);

@@ -52,6 +52,9 @@ TEST(DiscOptionsTest, UsageErrors) {
         << "32 characters, more bytes";
     EXPECT_TRUE(ParseDiscOptions({"--help"}, options, error));
     EXPECT_TRUE(options.Help);
+    TDiscOptions versionOnly;
+    EXPECT_TRUE(ParseDiscOptions({"--version", "--fast"}, versionOnly, error)) << "answered before the rest";
+    EXPECT_TRUE(versionOnly.Version);
 }
 
 class FotolarkDiscTest : public TDiscToolFixture {
