@@ -82,7 +82,7 @@ TEST(InstallTest, InstallsFotolarkAsADesktopProgram) {
     ASSERT_EQ(install.exitCode(), 0) << install.readAll().toStdString();
     const QDir root(prefix.path());
 
-    // Both programs answer --version without a display.
+    // Both programs answer --version (and the window program --help) without a display.
     QProcessEnvironment noDisplay = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) noDisplay.remove(name);
     for (const QString program : {"fotolark", "fotolark-disc"}) {
@@ -90,6 +90,9 @@ TEST(InstallTest, InstallsFotolarkAsADesktopProgram) {
         EXPECT_EQ(run.Status, 0) << program.toStdString();
         EXPECT_EQ(run.Output, program.toUtf8() + " " FOTOLARK_VERSION "\n");
     }
+    const TProgramRun usage = RunProgram(root.filePath("bin/fotolark"), {"--help"}, noDisplay);
+    EXPECT_EQ(usage.Status, 0);
+    EXPECT_TRUE(usage.Output.startsWith("Usage: fotolark [Qt options]\n")) << usage.Output.toStdString();
 
     // The installed program looks beside itself, then in ../share/fotolark.
     const QString help = HelpFilePath(root.filePath("bin"));
