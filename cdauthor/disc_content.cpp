@@ -123,12 +123,13 @@ bool HasControlCharacters(const std::string& text) {
 
 std::string ImageTargetRefusal(const std::string& target, const TDiscContent& content) {
     std::error_code error;
-    // Each folder above the target, compared by identity so that "..", links and other mount
-    // points of the same folder count as well.
+    // Each folder above the target (its real path, so ".." and links lead where they point),
+    // compared by identity so that another mount of the same folder counts as well.
+    const fs::path targetFolder = fs::weakly_canonical(fs::absolute(target, error).parent_path(), error);
     for (const std::string* folder : {&content.AlbumDir, &content.ThumbDir, &content.ImageDir}) {
         const auto protectedFolder = IdentityOf(*folder);
         if (!protectedFolder) continue;
-        for (fs::path above = fs::absolute(target, error).parent_path();; above = above.parent_path()) {
+        for (fs::path above = targetFolder;; above = above.parent_path()) {
             if (IdentityOf(above.string()) == protectedFolder)
                 return target + " is inside " + *folder + ", which holds your albums and photos; "
                        "choose another place for the image file.";
