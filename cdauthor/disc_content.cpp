@@ -126,9 +126,13 @@ std::string ImageTargetRefusal(const std::string& target, const TDiscContent& co
     // Each folder above the target (its real path, so ".." and links lead where they point),
     // compared by identity so that another mount of the same folder counts as well.
     const fs::path targetFolder = fs::weakly_canonical(fs::absolute(target, error).parent_path(), error);
+    const auto targetFile = IdentityOf(target);
     for (const std::string* folder : {&content.AlbumDir, &content.ThumbDir, &content.ImageDir}) {
         const auto protectedFolder = IdentityOf(*folder);
         if (!protectedFolder) continue;
+        if (targetFile == protectedFolder)
+            return target + " is " + *folder + ", which holds your albums and photos; "
+                   "choose another place for the image file.";
         for (fs::path above = targetFolder;; above = above.parent_path()) {
             if (IdentityOf(above.string()) == protectedFolder)
                 return target + " is inside " + *folder + ", which holds your albums and photos; "
@@ -136,7 +140,6 @@ std::string ImageTargetRefusal(const std::string& target, const TDiscContent& co
             if (above == above.root_path() || above.empty()) break;
         }
     }
-    const auto targetFile = IdentityOf(target);
     if (!targetFile) return {};
     for (const std::string& input : InputFiles(content))
         if (IdentityOf(input) == targetFile)

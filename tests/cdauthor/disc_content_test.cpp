@@ -168,6 +168,7 @@ TEST_F(DiscContentTest, ImageTargetsThatWouldOverwriteAnInputAreRefused) {
         {folders.ThumbDir + "new.iso", " is inside " + folders.AlbumDir},
         {folders.AlbumDir + "album1.alb", " is inside " + folders.AlbumDir},
         {base + "Images/../Albums/x.iso", " is inside " + folders.AlbumDir},
+        {base + "Images", " is " + folders.ImageDir + ", which holds your albums and photos"},
         {Scratch.Path() + "/hard-link.iso", " is " + folders.ImageDir + "a.jpg, which goes onto the disc"},
         {Scratch.Path() + "/link.iso", " is " + folders.AlbumDir + "album0.alb, which goes onto the disc"},
         {content.ViewerPath, " is " + content.ViewerPath + ", which goes onto the disc"},
