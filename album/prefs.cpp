@@ -135,12 +135,13 @@ std::string NextImageNameOn(const std::string& imageDir, const std::string& toda
     int32_t number = ReadFileNum();
     const std::string last = ReadLastScan();
     number = (last.empty() || last != today) ? 0 : number + 1;
+    const TNamesInFolder taken(imageDir);
     std::string path;
     for (;; ++number) {
         char name[64];
         std::snprintf(name, sizeof name, "%s%5.5d.jpg", today.c_str(), number);
         path = WithTrailingSlash(imageDir) + name;
-        if (!FileExists(path)) break;
+        if (!taken.IsTaken(name)) break;
     }
     WriteLastScan(today);
     WriteFileNum(number);

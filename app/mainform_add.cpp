@@ -79,7 +79,7 @@ std::string TMainForm::PlaceImageFile() {
         return FileNamePart(source);
     }
     std::string destination = FImageDir + FileNamePart(source);
-    if (fs::exists(destination)) destination = NextImageName(FImageDir);
+    if (TNamesInFolder(FImageDir).IsTaken(FileNamePart(source))) destination = NextImageName(FImageDir);
     if (FModified) {
         FImageFile = destination;
         WriteJpegFile(FWorkBitmap, destination, ReadQuality());

@@ -40,6 +40,7 @@ struct TFEntry {
     int32_t Attr = 0;
     TDEntry* Dir = nullptr;  // the subdirectory, for a subdirectory entry
     TFEntry* Next = nullptr;
+    int8_t GmtOffset = 0;    // quarter hours east of UTC in force at DateTime
 
     bool IsDirectory() const { return (Attr & faDirectory) != 0; }
 };

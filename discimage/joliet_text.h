@@ -3,7 +3,11 @@
 
 #include <string>
 
-// The UTF-16 units of a UTF-8 name; a name that is not valid UTF-8 gives one unit per byte.
+// True when `text` is strict UTF-8.
+bool IsUtf8(const std::string& text);
+
+// The UCS-2 units of a UTF-8 name, one per character; a name that is not valid UTF-8 gives one
+// unit per byte. Characters beyond 16 bits and control characters become "_".
 std::u16string JolietUnits(const std::string& text);
 
 // The units of `text`, cut or padded with blanks to `units`, as big-endian bytes.
@@ -11,3 +15,6 @@ std::string JolietField(const std::string& text, size_t units);
 
 // `units` as big-endian bytes.
 std::string BigEndianBytes(const std::u16string& units);
+
+// The first `bytes` bytes of `text`, fewer when that would split a UTF-8 character.
+std::string CutAtCharacter(const std::string& text, size_t bytes);

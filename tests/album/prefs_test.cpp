@@ -1,4 +1,5 @@
 // Settings in a real settings file, file naming and storage folders.
+#include "file_names.h"
 #include "prefs.h"
 
 #include <QSettings>
@@ -109,6 +110,24 @@ TEST_F(Prefs, NextImageNameSkipsNamesThatAreTaken) {
     std::ofstream(dir + "2026121000001.jpg") << "x";
     EXPECT_EQ(NextImageNameOn(dir, "20261210"), dir + "2026121000002.jpg");
     EXPECT_EQ(ReadFileNum(), 2);
+}
+
+// A disc cannot hold two names that differ only in letter case, so such a name counts as taken.
+TEST_F(Prefs, NextImageNameSkipsNamesTakenInAnotherLetterCase) {
+    const std::string dir = folder.string() + "/";
+    std::ofstream(dir + "2026121000000.JPG") << "x";
+    std::ofstream(dir + "2026121000001.Jpg") << "x";
+    EXPECT_EQ(NextImageNameOn(dir, "20261210"), dir + "2026121000002.jpg");
+    EXPECT_EQ(ReadFileNum(), 2);
+}
+
+TEST_F(Prefs, NamesInAFolderAreTakenWhateverTheirLetterCase) {
+    const std::string dir = folder.string() + "/";
+    std::ofstream(dir + "Beach.JPG") << "x";
+    const TNamesInFolder names(dir);
+    for (const char* name : {"Beach.JPG", "beach.jpg", "BEACH.jpg"}) EXPECT_TRUE(names.IsTaken(name)) << name;
+    for (const char* name : {"beach.jpeg", "Beach2.JPG", ""}) EXPECT_FALSE(names.IsTaken(name)) << name;
+    EXPECT_FALSE(TNamesInFolder(dir + "missing/").IsTaken("Beach.JPG"));
 }
 
 TEST_F(Prefs, NewAlbumNameMovesToAFreeSecond) {

@@ -77,6 +77,22 @@ TEST_F(AddPhotoTest, AnUnchangedFileIsCopiedAndAnExistingNameIsNeverOverwritten)
     EXPECT_EQ(kept, "kept");
 }
 
+// Beach.JPG beside beach.jpg could never go onto one disc: a name taken in another letter
+// case is taken, and the copy gets a new name.
+TEST_F(AddPhotoTest, ACopyWhoseNameDiffersOnlyInCaseGetsANewName) {
+    TMainForm& window = OpenWithAlbums();
+    std::ofstream(Folders.ImageDir + "BEACH.JPG") << "kept";
+    window.LoadImageFile(Outside("beach.jpg"), true);
+    window.SelectNode(window.FAlbumTree->topLevelItem(1));
+    Prompts->Captions = {"First"};
+    window.AddPhotoToAlbum();
+    const std::string name = PhotoAt(window, 1, 0).FileName;
+    EXPECT_NE(name, "beach.jpg");
+    EXPECT_TRUE(fs::exists(Folders.ImageDir + name));
+    EXPECT_FALSE(fs::exists(Folders.ImageDir + "beach.jpg"));
+    EXPECT_EQ(fs::file_size(Folders.ImageDir + "BEACH.JPG"), 4u);
+}
+
 TEST_F(AddPhotoTest, AChangedFileIsWrittenToTheImageFolderAndTheOriginalLeftAlone) {
     TMainForm& window = OpenWithAlbums();
     const std::string dunes = Outside("dunes.jpg");
