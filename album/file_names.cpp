@@ -14,3 +14,14 @@ std::string WithTrailingSlash(const std::string& folder) {
     if (folder.empty() || folder.back() == '/') return folder;
     return folder + '/';
 }
+
+std::string StoredFileName(const std::string& storedName) {
+    const std::string name = FileNamePart(storedName);
+    const bool damaged = name.empty() || name == "." || name == ".." || name.find('\0') != std::string::npos;
+    return damaged ? std::string() : name;
+}
+
+std::string StoredFilePath(const std::string& folder, const std::string& storedName) {
+    const std::string name = StoredFileName(storedName);
+    return name.empty() ? std::string() : WithTrailingSlash(folder) + name;
+}

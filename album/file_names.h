@@ -9,3 +9,12 @@ std::string FileNamePart(const std::string& path);
 std::string FolderPart(const std::string& path);
 // `folder` with a '/' at its end (an empty folder stays empty).
 std::string WithTrailingSlash(const std::string& folder);
+
+// The file-name part of a name stored in an album (a photo's `FileName`, an album's
+// `AlbumFile`), which is all a file operation may use of it. "" when the name is damaged:
+// its file-name part is empty (or the name ends in '/'), "." or "..", or holds a NUL byte,
+// which would cut the name short at the system call. No file operation is made with a
+// damaged name.
+std::string StoredFileName(const std::string& storedName);
+// `folder` joined with StoredFileName(storedName), or "" when the name is damaged.
+std::string StoredFilePath(const std::string& folder, const std::string& storedName);

@@ -129,14 +129,10 @@ void TMainForm::CommitImage(bool refresh) {
         UpdateActions();
         return;
     }
-    TPhotoNode* shown = AsPhotoNode(SelectedNode());
     try {
-        WriteJpegFile(FWorkBitmap, FImageDir + FImageFile, ReadQuality());
-        const auto [imageSize, thumbSize] = MakeThumbnailFile(FileNamePart(FImageFile));
-        if (shown) {
-            shown->Photo().ImageSize = imageSize;
-            shown->Photo().ThumbSize = thumbSize;
-        }
+        WriteJpegFile(FWorkBitmap, PhotoImagePath(FImageFile), ReadQuality());
+        const auto [imageSize, thumbSize] = MakeThumbnailFile(StoredFileName(FImageFile));
+        RecordPhotoSizes(StoredFileName(FImageFile), imageSize, thumbSize);
         FAlbumsModified = true;
         FModified = false;
         if (refresh) FAlbumTreeClick();
@@ -144,6 +140,19 @@ void TMainForm::CommitImage(bool refresh) {
         FPrompts->ShowError(this, QString::fromStdString(error.what()));
     }
     UpdateActions();
+}
+
+// The sizes go to the photos whose file was written, found by that file: when the "Image
+// Changed" question saves the shown photo, the selection has already moved on.
+void TMainForm::RecordPhotoSizes(const std::string& fileName, int32_t imageSize, int32_t thumbSize) {
+    for (int i = 0; i < FAlbumTree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* album = FAlbumTree->topLevelItem(i);
+        for (int j = 0; j < album->childCount(); ++j)
+            if (TPhotoNode* photo = AsPhotoNode(album->child(j)); photo && StoredFileName(photo->Photo().FileName) == fileName) {
+                photo->Photo().ImageSize = imageSize;
+                photo->Photo().ThumbSize = thumbSize;
+            }
+    }
 }
 
 bool TMainForm::ChooseAlbumAndAdd(QPoint at) {

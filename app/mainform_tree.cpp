@@ -3,8 +3,9 @@
 #include "mainform.h"
 
 #include "album_nodes.h"
-#include "busy_cursor.h"
+#include "album_text.h"
 #include "album_tree.h"
+#include "busy_cursor.h"
 #include "file_names.h"
 #include "image_view.h"
 #include "jpeg_io.h"
@@ -48,9 +49,9 @@ QTreeWidgetItem* TMainForm::LastNode() const {
 }
 
 void TMainForm::LoadThumbnail(const TPhoto& photo) {
-    const std::string path = FThumbDir + FileNamePart(photo.FileName);
+    const std::string path = PhotoFilePath(FThumbDir, photo.FileName);
     FThumbView->Bitmap().Delete();
-    if (std::filesystem::exists(path)) {
+    if (!path.empty() && std::filesystem::exists(path)) {
         try {
             FThumbView->Bitmap() = ReadJpegFile(path);
         } catch (const std::exception&) {
@@ -130,7 +131,7 @@ void TMainForm::TreeEditClick() {
     if (TPhotoNode* photo = AsPhotoNode(node)) {
         const bool loadPreview = FWorkBitmap.Empty();
         try {
-            if (loadPreview) FWorkBitmap = LoadPictureFile(FImageDir + FileNamePart(photo->Photo().FileName));
+            if (loadPreview) FWorkBitmap = LoadPhotoImage(photo->Photo());
         } catch (const std::exception& error) {
             FPrompts->ShowError(this, QString::fromStdString(error.what()));
             return;
@@ -145,11 +146,12 @@ void TMainForm::TreeEditClick() {
     }
 }
 
-// Only album labels can be edited; a confirmed new label becomes the album's title.
+// Only album labels can be edited; a confirmed new label becomes the album's title. A label
+// confirmed as it was shown keeps the title's bytes, whatever their encoding.
 void TMainForm::FAlbumTreeEdited(QTreeWidgetItem* node) {
     TAlbumNode* album = AsAlbumNode(node);
     if (!album) return;
-    const std::string title = FromDisplay(album->text(0));
+    const std::string title = EditedText(album->text(0), album->Album().Title);
     if (title == album->Album().Title) return;
     album->Album().Title = title;
     FAlbumsModified = true;
@@ -185,20 +187,25 @@ void TMainForm::ShowPhoto() {
     TPhotoNode* photo = AsPhotoNode(SelectedNode());
     if (!photo) return;
     TBusyCursor busy;
-    FImageSource = isAlbumPhoto;
-    FImageFile = photo->Photo().FileName;
-    FImgView->Bitmap().Delete();
-    FImgView->Changed();
     try {
-        FWorkBitmap = LoadPictureFile(FImageDir + FileNamePart(photo->Photo().FileName));
+        // Decoded first: a photo that cannot be shown leaves the current image as it was.
+        TakeImage(LoadPhotoImage(photo->Photo()), isAlbumPhoto, StoredFileName(photo->Photo().FileName), true);
     } catch (const std::exception& error) {
         FPrompts->ShowError(this, QString::fromStdString(error.what()));
-        UpdateActions();
-        return;
     }
-    ShowWorkBitmap();
-    ApplyZoomMode();
-    UpdateActions();
+}
+
+// The photo's image file in the image folder, by the file-name part of its stored name only;
+// a damaged name is refused before any file is touched.
+std::string TMainForm::PhotoImagePath(const std::string& storedName) const {
+    const std::string path = PhotoFilePath(FImageDir, storedName);
+    if (path.empty())
+        throw std::runtime_error("The photo's file name \"" + storedName + "\" does not name a file in the image folder.");
+    return path;
+}
+
+TBitmap32 TMainForm::LoadPhotoImage(const TPhoto& photo) const {
+    return LoadPictureFile(PhotoImagePath(photo.FileName));
 }
 
 // ---- dragging ----
