@@ -107,7 +107,7 @@ public:
     void FAlbumTreeEdited(QTreeWidgetItem* node);
     void A_NewAlbumExecute();
     void ShowPhoto();
-    uint32_t AlbumByteSize() const;
+    uint64_t AlbumByteSize() const;
     bool FAlbumTreeDragOver(bool fromTree, QTreeWidgetItem* target);
     void FAlbumTreeDragDrop(bool fromTree, QTreeWidgetItem* target, QPoint globalAt);
     QTreeWidgetItem* SelectedNode() const;

@@ -21,8 +21,14 @@
 namespace {
 
 // Sizes up to 1 MB in whole kilobytes, larger ones in whole megabytes (rounded down).
-QString SizeText(uint32_t size) {
+QString SizeText(uint64_t size) {
     return size <= 1048576 ? QStringLiteral("%1KB").arg(size / 1024) : QStringLiteral("%1MB").arg(size / 1048576);
+}
+
+// Each size is an unsigned 32-bit value; the sum is kept in 64 bits, so that an album of
+// more than 4 GB does not wrap round to a small size.
+uint64_t PhotoByteSize(const TPhoto& photo) {
+    return uint64_t{static_cast<uint32_t>(photo.ImageSize)} + static_cast<uint32_t>(photo.ThumbSize);
 }
 
 TAlbumNode* AlbumOf(QTreeWidgetItem* node) {
@@ -61,13 +67,12 @@ void TMainForm::LoadThumbnail(const TPhoto& photo) {
     FThumbView->Changed();
 }
 
-uint32_t TMainForm::AlbumByteSize() const {
+uint64_t TMainForm::AlbumByteSize() const {
     TAlbumNode* album = AlbumOf(SelectedNode());
-    uint32_t size = 0;
+    uint64_t size = 0;
     if (album)
         for (int i = 0; i < album->childCount(); ++i)
-            if (TPhotoNode* photo = AsPhotoNode(album->child(i)))
-                size += static_cast<uint32_t>(photo->Photo().ImageSize) + static_cast<uint32_t>(photo->Photo().ThumbSize);
+            if (TPhotoNode* photo = AsPhotoNode(album->child(i))) size += PhotoByteSize(photo->Photo());
     return size;
 }
 
@@ -81,10 +86,10 @@ void TMainForm::FAlbumTreeClick() {
             FModified = false;
         }
         tbDiscardClick();
-        uint32_t size = 0;
+        uint64_t size = 0;
         if (TPhotoNode* photo = AsPhotoNode(node)) {
             FImageSource = isAlbumPhoto;
-            size = static_cast<uint32_t>(photo->Photo().ImageSize) + static_cast<uint32_t>(photo->Photo().ThumbSize);
+            size = PhotoByteSize(photo->Photo());
             LoadThumbnail(photo->Photo());
             FStatusPanels[2]->setText(ToDisplay(FileNamePart(photo->Photo().FileName)));
         } else {

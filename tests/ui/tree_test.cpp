@@ -62,6 +62,14 @@ TEST_F(TreeTest, ClickingAPhotoShowsItsFileNameAndSize) {
     EXPECT_TRUE(Prompts->Asked.isEmpty());
 }
 
+TEST_F(TreeTest, AnAlbumOfMoreThanFourGigabytesDoesNotWrapRound) {
+    TMainForm& window = OpenWithAlbums();
+    SetSizes(window, 0, {{2000000000, 0}, {2000000000, 0}, {2000000000, 1}});
+    Click(window, Node(window, 0));
+    EXPECT_EQ(window.AlbumByteSize(), 6000000001u);
+    EXPECT_EQ(window.StatusText(1), "5722MB");
+}
+
 TEST_F(TreeTest, ClickingAfterOpeningAnUnchangedFileAsksAndNoDiscards) {
     TMainForm& window = OpenWithAlbums();
     ShowImage(window, 4, 4);
