@@ -48,10 +48,17 @@ TPhotoNode* TMainForm::FindPhotoByFile(const std::string& path) const {
     return nullptr;
 }
 
+// A used photo whose picture cannot be shown (its file missing or broken) ends the drop
+// with the error box, answered as No.
 int TMainForm::CheckDupImage(const std::string& path, TPhotoNode*& node) {
     node = FindPhotoByFile(path);
     if (!node) return -1;
-    return FPrompts->ImageAlreadyUsed(this, node->Photo(), AsAlbumNode(node->parent())->Album().Title, FImageDir);
+    try {
+        return FPrompts->ImageAlreadyUsed(this, node->Photo(), AsAlbumNode(node->parent())->Album().Title, FImageDir);
+    } catch (const std::exception& error) {
+        FPrompts->ShowError(this, QString::fromStdString(error.what()));
+        return mrNo;
+    }
 }
 
 // Writes the thumbnail of the working copy beside the photo's image and returns the sizes of

@@ -69,6 +69,22 @@ TEST_F(ImportTest, ADuplicateDroppedOnTheViewBecomesACopyInTheImageFolder) {
     EXPECT_EQ(window.FImageFile, shown) << "No leaves everything as it was";
 }
 
+// The "Image Already Used" dialog cannot show a photo whose file is missing: the error is
+// shown and the drop ends, on either target.
+TEST_F(ImportTest, AUsedPhotoThatCannotBeShownEndsTheDrop) {
+    TMainForm& window = OpenWithAlbums();
+    const QString used = Picture("2003041200003.jpg");
+    Prompts->UsedImageError = "Cannot open 2003041200003.jpg";
+    window.FImgViewDropDrop({used});
+    Prompts->Captions = {"Dropped"};
+    window.FTreeDropDrop({used}, nullptr);
+    EXPECT_EQ(Prompts->Errors, (QStringList{"Cannot open 2003041200003.jpg", "Cannot open 2003041200003.jpg"}));
+    EXPECT_FALSE(window.FImgView->HasImage());
+    EXPECT_EQ(window.FImageSource, isNew);
+    EXPECT_EQ(window.FAlbumTree->topLevelItem(1)->childCount(), 1);
+    EXPECT_TRUE(fs::is_empty(Folders.ImageDir));
+}
+
 TEST_F(ImportTest, ADropBelowTheLastNodeAddsToTheLastAlbum) {
     TMainForm& window = OpenWithAlbums();
     Prompts->Captions = {"Dropped"};
