@@ -36,3 +36,14 @@ TNamesInFolder::TNamesInFolder(const std::string& folder) {
 bool TNamesInFolder::IsTaken(const std::string& name) const {
     return FFolded.count(Folded(name)) != 0;
 }
+
+std::string StoredFileName(const std::string& storedName) {
+    const std::string name = FileNamePart(storedName);
+    const bool damaged = name.empty() || name == "." || name == ".." || name.find('\0') != std::string::npos;
+    return damaged ? std::string() : name;
+}
+
+std::string StoredFilePath(const std::string& folder, const std::string& storedName) {
+    const std::string name = StoredFileName(storedName);
+    return name.empty() ? std::string() : WithTrailingSlash(folder) + name;
+}

@@ -21,3 +21,12 @@ public:
 private:
     std::unordered_set<std::string> FFolded;  // ASCII letters upper-cased, as the disc compares
 };
+
+// The file-name part of a name stored in an album (a photo's `FileName`, an album's
+// `AlbumFile`), which is all a file operation may use of it. "" when the name is damaged:
+// its file-name part is empty (or the name ends in '/'), "." or "..", or holds a NUL byte,
+// which would cut the name short at the system call. No file operation is made with a
+// damaged name.
+std::string StoredFileName(const std::string& storedName);
+// `folder` joined with StoredFileName(storedName), or "" when the name is damaged.
+std::string StoredFilePath(const std::string& folder, const std::string& storedName);
