@@ -2,14 +2,15 @@
 
 #include "byte_reader.h"
 #include "file_names.h"
+#include "safe_file.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -59,6 +60,48 @@ bool EndsWithAlbExtension(const std::string& name) {
     std::string ext = name.substr(name.size() - 4);
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
     return ext == ".alb";
+}
+
+enum class TFileRead { Whole, Cut, Unreadable, Missing };
+
+// Reads at most `limit` bytes of the file into `bytes`. Cut: a read error or a file longer
+// than `limit` stopped it; `bytes` holds what came before.
+TFileRead ReadFileUpTo(const std::string& path, int64_t limit, std::string& bytes) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT ? TFileRead::Missing : TFileRead::Unreadable;
+    struct stat info {};
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+        bytes.reserve(static_cast<size_t>(std::min<int64_t>(info.st_size, limit)));
+    TFileRead result = TFileRead::Whole;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
+            if (got < 0) result = TFileRead::Cut;
+            break;
+        }
+        const size_t room = static_cast<size_t>(limit) - bytes.size();
+        bytes.append(buffer, std::min(static_cast<size_t>(got), room));
+        if (static_cast<size_t>(got) > room) {
+            result = TFileRead::Cut;
+            break;
+        }
+    }
+    close(fd);
+    return result;
+}
+
+// Keeps an album file that was read damaged as "<file>.damaged", or under the first free
+// "<file>.damaged.N" when an earlier one is there. Returns 0 or the errno.
+int KeepDamagedFile(const std::string& path) {
+    for (int number = 1; number < 1000; ++number) {
+        const std::string copy = path + ".damaged" + (number == 1 ? "" : "." + std::to_string(number));
+        const int error = PreserveFileAs(path, copy);
+        if (error == ENOENT) return 0;  // no file left to keep
+        if (error != EEXIST) return error;
+    }
+    return EEXIST;
 }
 
 } // namespace
@@ -151,14 +194,17 @@ std::unique_ptr<TAlbum> TAlbum::CreateFromFile(const std::string& path) {
 }
 
 void TAlbum::LoadFromFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return;
-    std::ostringstream contents;
-    contents << file.rdbuf();
-    if (file.bad()) return;
-    const std::string bytes = contents.str();
-    TByteReader reader(bytes);
-    ReadFromStream(reader);
+    std::string bytes;
+    const TFileRead read = ReadFileUpTo(path, kMaxAlbumFileSize, bytes);
+    if (read == TFileRead::Missing) return;
+    bool whole = read == TFileRead::Whole;
+    if (read != TFileRead::Unreadable) {
+        TByteReader reader(bytes);
+        ReadFromStream(reader);
+        whole = whole && reader.Ok() && reader.Remaining() == 0;
+    }
+    FReadDamaged = !whole;
+    FContentAsRead = whole ? std::string() : ContentBytes();
 }
 
 void TAlbum::ReadFromStream(TByteReader& in) {
@@ -183,30 +229,29 @@ std::string TAlbum::ToBytes() const {
     return out.str();
 }
 
-bool TAlbum::SaveToFile(const std::string& path, std::string* error) const {
-    const std::string temporary = path + ".tmp";
-    const std::string bytes = ToBytes();
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    bool written = file != nullptr;
-    int reason = errno;
-    if (file) {
-        written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() &&
-                  std::fflush(file) == 0 && fsync(fileno(file)) == 0;
-        if (!written) reason = errno;
-        if (std::fclose(file) != 0 && written) {
-            written = false;
-            reason = errno;
-        }
+std::string TAlbum::ContentBytes() const {
+    std::ostringstream out(std::ios::binary);
+    WriteCountedString(out, Title);
+    WriteCountedString(out, ReservedText);
+    WriteInt32(out, ReservedValue);
+    for (const TProject::TEntry& entry : Project.Photos()) entry.Photo->WriteToStream(out);
+    return out.str();
+}
+
+bool TAlbum::SaveToFile(const std::string& path, std::string* error) {
+    if (FReadDamaged && ContentBytes() == FContentAsRead) return true;  // nothing of the user's to write
+    int reason = FReadDamaged ? KeepDamagedFile(path) : 0;
+    if (reason == 0) {
+        const std::string bytes = ToBytes();
+        reason = ReplaceFileContents(path, bytes.data(), bytes.size());
     }
-    if (written && std::rename(temporary.c_str(), path.c_str()) != 0) {
-        written = false;
-        reason = errno;
-    }
-    if (!written) {
-        if (file) std::remove(temporary.c_str());  // only what we created ourselves
+    if (reason != 0) {
         if (error) *error = std::strerror(reason);
+        return false;
     }
-    return written;
+    FReadDamaged = false;
+    FContentAsRead.clear();
+    return true;
 }
 
 void TAlbum::Clear(bool all) {
