@@ -12,7 +12,7 @@
 
 // Runs `body` in a child whose `resource` (RLIMIT_FSIZE, RLIMIT_AS) is limited to `limit`.
 // Writes beyond a file-size limit fail with EFBIG, as on a full disk. Returns true when the
-// child ended normally and `body` returned true.
+// child ended normally and `body` returned true (an exception counts as false).
 inline bool RunInLimitedChild(int resource, rlim_t limit, const std::function<bool()>& body) {
     const pid_t child = fork();
     if (child < 0) return false;
@@ -20,7 +20,12 @@ inline bool RunInLimitedChild(int resource, rlim_t limit, const std::function<bo
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit bound{limit, limit};
         if (setrlimit(resource, &bound) != 0) _exit(2);
-        _exit(body() ? 0 : 1);
+        bool passed = false;
+        try {
+            passed = body();
+        } catch (...) {  // the child must never go on with the test program
+        }
+        _exit(passed ? 0 : 1);
     }
     int status = 0;
     while (waitpid(child, &status, 0) < 0)
