@@ -6,6 +6,7 @@
 #include "image_view.h"
 #include "picture_file.h"
 #include "prefs.h"
+#include "safe_file.h"
 
 #include <QDropEvent>
 #include <QFileInfo>
@@ -25,9 +26,7 @@ bool IsJpegName(const QString& path) {
 }
 
 bool CopyReplacing(const std::string& from, const std::string& to) {
-    std::error_code error;
-    fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
-    return !error;
+    return CopyFileContents(from, to) == 0;
 }
 
 } // namespace

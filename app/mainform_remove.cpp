@@ -4,6 +4,7 @@
 #include "album_nodes.h"
 #include "file_names.h"
 #include "prefs.h"
+#include "safe_file.h"
 
 #include <filesystem>
 
@@ -18,8 +19,7 @@ void DeleteQuietly(const std::string& path) {
 }
 
 void CopyQuietly(const std::string& from, const std::string& to) {
-    std::error_code ignored;
-    fs::copy_file(from, to, fs::copy_options::overwrite_existing, ignored);
+    (void)CopyFileContents(from, to);
 }
 
 } // namespace

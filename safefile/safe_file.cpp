@@ -23,13 +23,14 @@ void SyncFolder(const std::string& folder) {
     ::close(fd);
 }
 
+// Copies what is left of `from` into `to`. Returns 0 or the errno.
 int CopyInto(int from, int to) {
     char buffer[65536];
     for (;;) {
         const ssize_t got = ::read(from, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return errno;
-        if (got == 0) return ::fsync(to) == 0 ? 0 : errno;
+        if (got == 0) return 0;
         if (!WriteAll(to, buffer, static_cast<std::size_t>(got))) return errno;
     }
 }
@@ -126,8 +127,19 @@ int PreserveFileAs(const std::string& source, const std::string& copy) {
     }
     const int to = ::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, info.st_mode & 0777);
     int error = to < 0 ? errno : CopyInto(from, to);
+    if (error == 0 && ::fsync(to) != 0) error = errno;
     ::close(from);
     if (to >= 0 && ::close(to) != 0 && error == 0) error = errno;
     if (to >= 0 && error != 0) ::unlink(copy.c_str());
+    return error;
+}
+
+int CopyFileContents(const std::string& source, const std::string& target) {
+    const int from = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (from < 0) return errno;
+    TSafeFile file(target);
+    int error = file.Open() ? CopyInto(from, file.Descriptor()) : file.Error();
+    ::close(from);
+    if (error == 0 && !file.Commit()) error = file.Error();
     return error;
 }

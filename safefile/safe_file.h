@@ -45,6 +45,9 @@ bool WriteAll(int fd, const void* data, std::size_t size);
 // Replaces `target` with `size` bytes of `data` through a TSafeFile. Returns 0 or the errno.
 int ReplaceFileContents(const std::string& target, const void* data, std::size_t size);
 
+// Replaces `target` with a copy of `source` through a TSafeFile. Returns 0 or the errno.
+int CopyFileContents(const std::string& source, const std::string& target);
+
 // Keeps the present bytes of `source` under the new name `copy` (a hard link where the file
 // system allows one, else a copy). Never replaces anything: EEXIST when `copy` exists.
 // Returns 0 or the errno.

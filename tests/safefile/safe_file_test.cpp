@@ -128,6 +128,20 @@ TEST_F(SafeFileTest, EveryTemporaryFileHasANameOfItsOwn) {
     EXPECT_NE(first.TemporaryPath(), second.TemporaryPath());
 }
 
+// A photo copied into the image folder under a name where a dangling link was planted: the
+// copy takes the name, and nothing appears where the link pointed.
+TEST_F(SafeFileTest, ACopyReplacesTheTargetAndNeverWritesThroughALink) {
+    WriteText("source.jpg", "picture bytes");
+    fs::create_symlink(PathOf("elsewhere"), PathOf("20261210-00001.jpg"));
+    EXPECT_EQ(CopyFileContents(PathOf("source.jpg"), PathOf("20261210-00001.jpg")), 0);
+    EXPECT_EQ(ReadText("20261210-00001.jpg"), "picture bytes");
+    EXPECT_FALSE(fs::exists(PathOf("elsewhere")));
+
+    EXPECT_EQ(CopyFileContents(PathOf("missing.jpg"), PathOf("20261210-00001.jpg")), ENOENT);
+    EXPECT_EQ(ReadText("20261210-00001.jpg"), "picture bytes");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"20261210-00001.jpg", "source.jpg"}));
+}
+
 TEST_F(SafeFileTest, APreservedFileKeepsItsBytesAndNeverReplacesAnything) {
     WriteText("album.alb", "damaged bytes");
     WriteText("taken", "someone else's");
