@@ -10,7 +10,7 @@
 #include <vector>
 
 // What a decoder may allocate for one picture. The defaults allow 256 million
-// pixels (a 1 GiB bitmap), far above any camera, so that a tiny file whose
+// pixels (a bitmap of about 1 GB), far above any camera, so that a tiny file whose
 // header declares an absurd size fails at once with a message, before any
 // pixel is decoded, instead of taking gigabytes and many seconds.
 struct TDecodeLimits {
