@@ -14,6 +14,7 @@
 #include "hints.h"
 #include "image_view.h"
 #include "prefs.h"
+#include "temporary_names.h"
 #include "window_state.h"
 
 #include <QApplication>
@@ -74,6 +75,8 @@ void TMainForm::FormCreate() {
     FImageDir = folders.ImageDir;
     FThumbDir = folders.ThumbDir;
     CreateStorageFolders(folders);
+    // What a save that crashed left behind: our temporary files whose process has ended.
+    for (const std::string& folder : {FAlbumDir, FImageDir, FThumbDir}) RemoveStaleTemporaryFiles(folder);
 
     Splitter1->setSizes({prefs.AlbumWidth, width() - prefs.AlbumWidth});
     switch (prefs.ImgState) {

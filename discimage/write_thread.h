@@ -23,6 +23,7 @@ private:
     // after it has failed the job. Ends at the end of the image, on abort and on errors.
     void WriteLoop(const std::function<bool(const char* group, int32_t bytes)>& writeGroup);
     void WriteToFile();
+    void WriteImageTo(int fd, const std::string& writeError);
     void Fail(const std::string& text);
     void EndJob();
 
