@@ -35,7 +35,7 @@ void TCDForm::btnBurnClick() {
     QCoreApplication::processEvents();
     ApplyJobSettings(toFile);
     if (!toFile && !WaitForBlankDisc()) {
-        SetMessage("");
+        if (FWaitAborted) SetMessage("");  // a cancelled question leaves the message as it was
         RefuseStart();
         return;
     }
@@ -56,13 +56,13 @@ void TCDForm::ApplyJobSettings(bool toFile) {
 }
 
 bool TCDForm::WaitForBlankDisc() {
+    FWaitAborted = false;
     SetMessage("Waiting for CD to be ready...");
     if (FBurner.WaitReady(10000, 5000)) return true;
     if (!FPrompts->AskOkCancel(this, "Insert Blank CD",
                                "Make sure a blank CD-R is in the CD-R/RW drive.\nClick Ok to write"))
         return false;
     // "&Abort Write" ends this wait, so that a user without a disc is never stuck.
-    FWaitAborted = false;
     btnAbort->show();
     while (!FWaitAborted && !FBurner.TestUnitReady(5000)) ProcessEventsFor(kDriveWaitMs);
     btnAbort->hide();
@@ -160,8 +160,8 @@ void TCDForm::WriteDone(const std::string& error) {
     btnAbort->hide();
     FJobRunning = false;
     SetBusy(false);
-    const std::string reason = TrimBlanks(error);
-    if (!reason.empty()) SetMessage(QString::fromStdString("Error: " + reason));
+    // Blanks alone are no error; a real error text is shown as the job gave it.
+    if (!TrimBlanks(error).empty()) SetMessage(QString::fromStdString("Error: " + error));
     else SetMessage(cxTestBurn->isChecked() ? "Test was successful." : "CD created.");
 }
 

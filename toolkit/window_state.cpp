@@ -2,8 +2,34 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QScreen>
 #include <QSettings>
 #include <QWidget>
+
+#include <algorithm>
+
+namespace {
+
+QRect AvailableArea(const QWidget* window) {
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    return screen->availableGeometry();
+}
+
+} // namespace
+
+QRect KeptInside(const QRect& rect, const QRect& area) {
+    QRect kept(rect.topLeft(), rect.size().boundedTo(area.size()));
+    kept.moveLeft(std::clamp(kept.left(), area.left(), area.right() + 1 - kept.width()));
+    kept.moveTop(std::clamp(kept.top(), area.top(), area.bottom() + 1 - kept.height()));
+    return kept;
+}
+
+void PlaceCentredOnScreen(QWidget* window, QSize designed) {
+    const QRect area = AvailableArea(window);
+    QRect placed(QPoint(), designed.boundedTo(area.size()));
+    placed.moveCenter(area.center());
+    window->setGeometry(placed);
+}
 
 TPJRegWdwState::TPJRegWdwState(QWidget* window, const QString& key, TSettingsFactory openSettings,
                                bool isMainWindow)
@@ -33,7 +59,8 @@ void TPJRegWdwState::Restore() {
     const int width = read("Width", current.width());
     const int height = read("Height", current.height());
     const int state = read("State", 0);
-    FWindow->setGeometry(left, top, width, height);
+    // A rectangle stored on a larger screen, or a designed one, never reaches past this one.
+    FWindow->setGeometry(KeptInside(QRect(left, top, width, height), AvailableArea(FWindow)));
     if (state == 1)
         FWindow->setWindowState(FWindow->windowState() | Qt::WindowMinimized);
     else if (state == 2)
