@@ -10,6 +10,7 @@
 #include "disc_content.h"
 #include "file_names.h"
 #include "mcdburner.h"
+#include "picture_loaders.h"
 #include "prefs_form.h"
 #include "scan_source_list.h"
 #include "help_viewer.h"
@@ -41,6 +42,7 @@ TMainForm::TMainForm(std::unique_ptr<TPrompts> prompts, QWidget* parent)
     FTreeImages[tiAlbumOpen] = ThemeIcon("folder-open", "album_open");
     FTreeImages[tiPhoto] = ThemeIcon("image-x-generic", "photo");
     setMinimumSize(600, 400);
+    RegisterPlatformPictureLoaders();
     CreateActions();
     CreateMenus();
     CreateToolBars();
