@@ -5,7 +5,6 @@
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Fotolark");
-    QApplication::setApplicationDisplayName("Fotolark");
     QApplication::setApplicationVersion(FOTOLARK_VERSION);
     TMainForm window;
     window.show();

@@ -1,20 +1,15 @@
-// Small pieces both CD dialogs share: two-part hints, the help button, album text on screen.
+// Small pieces both CD dialogs share: two-part hints, and a wait that keeps the windows responsive.
 #pragma once
 
 #include <QString>
 
 #include <string>
 
-class QToolButton;
 class QWidget;
 
 // A hint "short|long": the short part is the tool tip, the long part the status tip. A hint
 // without a bar uses its whole text for both.
 void SetCDHint(QWidget* widget, const QString& hint);
-
-// The help button `sbHelp` of `window`; it and F1 inside the window open the contents page
-// of `helpFile`.
-QToolButton* MakeCDHelpButton(QWidget* window, const QString& helpFile);
 
 // Handles window events for `ms` milliseconds: a wait for the drive that keeps the windows
 // responsive without spinning.

@@ -1,6 +1,7 @@
 // The help button and F1 of both CD dialogs, and minimising the CD window.
 #include "cd_form_fixture.h"
 #include "cdsize_form.h"
+#include "help_button.h"
 #include "help_viewer.h"
 
 #include <QFile>
@@ -38,6 +39,23 @@ TEST_F(TCDFormTest, HelpButtonAndF1OpenTheContents) {
         EXPECT_TRUE(OpenHelp());
         CloseHelp();
         dialog->hide();
+    }
+}
+
+// Both CD dialogs show the help button every other dialog shows: the help icon, no text.
+TEST_F(TCDFormTest, TheHelpButtonLooksAsInEveryDialog) {
+    QDialog other;
+    const QImage helpIcon = CreateHelpButton(&other, BuiltHelpFile)->icon().pixmap(16).toImage();
+    ASSERT_FALSE(helpIcon.isNull());
+    Prompts.CDSize = 650;
+    Form = std::make_unique<TCDForm>(Albums.Folders, *Burner, BuiltHelpFile, &Prompts);
+    TCDSizeForm sizeForm(nullptr, BuiltHelpFile);
+    for (QDialog* dialog : std::initializer_list<QDialog*>{Form.get(), &sizeForm}) {
+        SCOPED_TRACE(dialog->windowTitle().toStdString());
+        const QToolButton* help = dialog->findChild<QToolButton*>("sbHelp");
+        EXPECT_EQ(help->text(), "");
+        EXPECT_EQ(help->icon().pixmap(16).toImage(), helpIcon);
+        EXPECT_TRUE(help->autoRaise());
     }
 }
 
