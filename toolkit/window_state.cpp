@@ -59,8 +59,10 @@ void TPJRegWdwState::Restore() {
     const int width = read("Width", current.width());
     const int height = read("Height", current.height());
     const int state = read("State", 0);
-    // A rectangle stored on a larger screen, or a designed one, never reaches past this one.
-    FWindow->setGeometry(KeptInside(QRect(left, top, width, height), AvailableArea(FWindow)));
+    // Nothing stored: the window keeps its first placement (a dialog is then centred on its
+    // owner once shown). A stored rectangle from a larger screen never reaches past this one.
+    const QRect stored(left, top, width, height);
+    if (stored != current) FWindow->setGeometry(KeptInside(stored, AvailableArea(FWindow)));
     if (state == 1)
         FWindow->setWindowState(FWindow->windowState() | Qt::WindowMinimized);
     else if (state == 2)

@@ -5,6 +5,7 @@
 #include "help_viewer.h"
 
 #include <QFile>
+#include <QScreen>
 #include <QTest>
 #include <QToolButton>
 
@@ -57,6 +58,19 @@ TEST_F(TCDFormTest, TheHelpButtonLooksAsInEveryDialog) {
         EXPECT_EQ(help->icon().pixmap(16).toImage(), helpIcon);
         EXPECT_TRUE(help->autoRaise());
     }
+}
+
+// Without a stored place the window opens centred on the main window, inside the screen.
+TEST_F(TCDFormTest, TheFirstDisplayIsCentredOnItsOwner) {
+    QWidget owner;
+    owner.setGeometry(120, 60, 700, 520);
+    owner.show();
+    Prompts.CDSize = 650;
+    Form = std::make_unique<TCDForm>(Albums.Folders, *Burner, QString(), &Prompts, &owner);
+    Form->show();
+    EXPECT_LE((Form->geometry().center() - owner.geometry().center()).manhattanLength(), 2);
+    EXPECT_TRUE(Form->screen()->availableGeometry().contains(Form->frameGeometry()));
+    Form.reset();  // before its owner, which would delete it otherwise
 }
 
 TEST_F(TCDFormTest, MinimisingMinimisesTheProgram) {
