@@ -79,6 +79,7 @@ TOpenPictureDialog::TOpenPictureDialog(QWidget* parent) : QFileDialog(parent), F
     if (auto* grid = qobject_cast<QGridLayout*>(layout()))
         grid->addWidget(FPreview, 0, grid->columnCount(), grid->rowCount(), 1);
     connect(this, &QFileDialog::currentChanged, FPreview, &TPicturePreview::ShowFile);
+    resize(860, 480);  // room for the file list's columns beside the preview
 }
 
 QString TOpenPictureDialog::Execute(QWidget* parent) {
