@@ -1,8 +1,6 @@
 // The main window's start, exit, album loading and saving, and its small shared helpers.
 #include "mainform.h"
 
-#include "up_down.h"
-
 #include "about_box.h"
 #include "album_nodes.h"
 #include "acquire_image.h"
@@ -13,6 +11,7 @@
 #include "picture_loaders.h"
 #include "prefs_form.h"
 #include "scan_source_list.h"
+#include "up_down.h"
 #include "help_viewer.h"
 #include "hints.h"
 #include "image_view.h"

@@ -1,6 +1,6 @@
 // "Set CD-R Size" on its own.
-#include "fixed_dialog.h"
 #include "cdsize_form.h"
+#include "fixed_dialog.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
-#include "fixed_dialog.h"
 #include "album_list_form.h"
 #include "dialog_test_support.h"
+#include "fixed_dialog.h"
 
 #include <QGuiApplication>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "fixed_dialog.h"
 #include "dialog_test_support.h"
 #include "fit_image.h"
+#include "fixed_dialog.h"
 #include "img_modify_form.h"
 
 #include <QLabel>

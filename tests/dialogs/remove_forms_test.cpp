@@ -1,8 +1,8 @@
-#include "fixed_dialog.h"
 #include "del_album_form.h"
 #include "del_photo_form.h"
 #include "dialog_test_support.h"
 #include "fit_image.h"
+#include "fixed_dialog.h"
 #include "jpeg_io.h"
 
 #include <QCheckBox>
