@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <cmath>
 #include <vector>
 
 namespace {
