@@ -1,11 +1,10 @@
 // Edits of the current image: quarter turns, flips, fine rotation, cropping and tone.
 #include "mainform.h"
 
-#include "up_down.h"
-
 #include "geometry.h"
 #include "image_view.h"
 #include "tone.h"
+#include "up_down.h"
 
 #include <QLabel>
 #include <QMouseEvent>
