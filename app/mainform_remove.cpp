@@ -62,7 +62,7 @@ void TMainForm::RemoveAlbumNode(TAlbumNode* node) {
     delete node;
     DeleteQuietly(albumFile);
     FAlbumTree->setUpdatesEnabled(true);
-    if (SelectedNode()) FAlbumTreeClick();
+    FAlbumTreeClick();  // also clears the status panels when no album is left
     FAlbumsModified = true;
     UpdateActions();
 }

@@ -4,7 +4,7 @@
 
 #include "cd_form_lists.h"
 #include "cd_form_widgets.h"
-#include "drive_job.h"
+#include "recorder_steps.h"
 #include "mcdburner.h"
 
 #include <QCheckBox>

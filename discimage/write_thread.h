@@ -27,7 +27,7 @@ private:
     void Fail(const std::string& text);
     void EndJob();
 
-    // The drive job (drive_job.cpp).
+    // The drive job (write_thread_drive.cpp).
     void WriteToDrive();
     void PrepareDrive();
     void ReserveDVDRTrack();
