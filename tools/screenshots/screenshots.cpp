@@ -36,7 +36,7 @@ public:
         megabytes = 700;
         return true;
     }
-    QString SaveIsoFile(QWidget*) override { return {}; }
+    QString SaveIsoFile(QWidget*, const TTargetCheck&) override { return {}; }
 };
 
 void Settle() {
