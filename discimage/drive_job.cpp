@@ -112,11 +112,12 @@ bool TThWrite::WriteWithRetries(const char* group, int32_t bytes) {
             FBlocks += blocks;
             return true;
         }
-        if (!DriveBusy(FBurner)) {
+        // An abort gives up a write the drive does not answer; the next attempt reports it.
+        if (!DriveBusy(FBurner) && !Job().Abort) {
             Fail("WRITER ERROR [" + FBurner.LastError() + "]");
             return false;
         }
-        FBurner.DrivePause(kBusyRetryMs);  // an abort ends it; the next attempt sees the abort
+        FBurner.DrivePause(kBusyRetryMs);
         if (++attempt >= kBusyAttempts) {
             Fail("WRITER BUSY/BUFFER FULL");
             return false;
