@@ -18,7 +18,7 @@ inline constexpr char kAbortWhileFinalizingText[] =
 bool SelectRecorder(TMCDBurner& burner, const std::string& cdWriter);
 
 // A drive job writes at the drive's maximum speed, tests when asked to, and finishes the disc.
-// Its waits for the drive go on until the user aborts, even after an earlier abort.
+// The abort of an earlier job no longer cuts its waits for the drive short.
 void ApplyDriveJobSettings(TMCDBurner& burner, bool testWrite);
 
 // Whether the prepared image fits into the free blocks of the disc in the drive.
