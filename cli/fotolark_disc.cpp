@@ -145,6 +145,7 @@ int RunJob(const TDiscOptions& options) {
     const bool toDrive = options.DriveLetter != 0;
     if (toDrive) {
         if (!OpenRecorder(burner, options.DriveLetter, error)) return Fail(error);
+        PrintDriveWaits(burner, std::cerr, false);  // the job's progress line comes later
         ApplyDriveJobSettings(burner, options.TestWrite);
         if (!WaitForDisc(burner, StopSignal)) return Fail("Error: OPERATION ABORTED BY USER");
     }

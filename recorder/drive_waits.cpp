@@ -42,8 +42,10 @@ bool TSCSIDevice::DrivePause(int Ms)
     if (FWaitsCancelled)
         return false;
     Pause(Ms);
+    if (FWaitsCancelled)  // the pause ended early
+        return false;
     DriveWaited(Ms);
-    return !FWaitsCancelled;
+    return true;
 }
 
 void TSCSIDevice::Pause(int Ms)
@@ -64,7 +66,7 @@ void TSCSIDevice::AwaitCompletion(SRB_ExecSCSICmd& Srb, int Event, int TimeoutMs
     for (int waited = 0; waited < TimeoutMs && !FWaitsCancelled && pending();) {
         const int piece = int(std::min<int64_t>(TimeoutMs - waited, FNextWaitReportMs - FDriveWaitMs));
         WaitForCompletion(Event, piece);
-        if (!pending())
+        if (!pending() || FWaitsCancelled)  // done, or the wait ended early
             return;
         waited += piece;
         DriveWaited(piece);

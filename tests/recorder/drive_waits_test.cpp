@@ -72,6 +72,18 @@ TEST_F(DriveWaits, CancelEndsEveryWaitUntilResumed)
     EXPECT_TRUE(Device->SynchronizeCache(120000, false)) << "the drive answers the next one";
 }
 
+TEST_F(DriveWaits, AWaitThatACancelEndsEarlyIsNotCounted)
+{
+    SelectFrozenDrive();
+    Device->CancelInWaits = true;
+    EXPECT_FALSE(Device->SynchronizeCache(120000, false));
+    EXPECT_EQ(Device->CompletionTimeouts, std::vector<int>{10000});
+    Device->ResumeDriveWaits();
+    EXPECT_FALSE(Device->DrivePause(20000));
+    EXPECT_EQ(Device->Pauses, 1);
+    EXPECT_TRUE(Reports.empty()) << "neither wait lasted its time";
+}
+
 // The real pause, not a counted one: a cancel from another thread ends it.
 TEST(DriveWaitThreads, CancelEndsARealPause)
 {
