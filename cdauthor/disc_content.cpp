@@ -1,5 +1,6 @@
 #include "disc_content.h"
 
+#include "disc_web.h"
 #include "file_names.h"
 
 #include <cstdlib>
@@ -45,7 +46,8 @@ bool TDiscTempFiles::Create(const std::string& tempFolder) {
 void TDiscTempFiles::Delete() {
     if (FFolder.empty()) return;
     std::error_code ignored;
-    for (const std::string& path : {AutorunPath(), TitlePath(), CataloguePath()}) fs::remove(path, ignored);
+    for (const std::string& path : {AutorunPath(), TitlePath(), CataloguePath(), IndexPath()}) fs::remove(path, ignored);
+    fs::remove_all(WebFolder(), ignored);
     fs::remove(FFolder, ignored);
     FFolder.clear();
 }
@@ -75,6 +77,14 @@ std::string ViewerPathFor(const std::string& programFolder) {
     for (const fs::path& candidate : candidates)
         if (fs::exists(candidate, error)) return fs::weakly_canonical(candidate, error).string();
     return candidates[0].string();
+}
+
+std::string PhotoImagePath(const TDiscContent& content, const TPhoto& photo) {
+    return WithTrailingSlash(content.ImageDir) + FileNamePart(photo.FileName);
+}
+
+std::string PhotoThumbPath(const TDiscContent& content, const TPhoto& photo) {
+    return WithTrailingSlash(content.ThumbDir) + FileNamePart(photo.FileName);
 }
 
 std::string VolumeIdFor(const std::string& title) {
@@ -107,16 +117,14 @@ bool BuildDiscContent(TMCDBurner& burner, const TDiscContent& content, const TDi
     burner.InsertFile("\\", temp.CataloguePath(), false);
     burner.CreateDirPath("\\Images");
     burner.CreateDirPath("\\Thumbs");
-    const std::string imageDir = WithTrailingSlash(content.ImageDir);
-    const std::string thumbDir = WithTrailingSlash(content.ThumbDir);
     for (const TAlbum* album : content.Albums) {
         for (int i = 0; i < album->Project.PhotoCount(); ++i) {
-            const std::string name = FileNamePart(album->Project.PhotoAt(i)->FileName);
-            burner.InsertFile("\\Images", imageDir + name, false);
-            burner.InsertFile("\\Thumbs", thumbDir + name, false);
+            const TPhoto& photo = *album->Project.PhotoAt(i);
+            burner.InsertFile("\\Images", PhotoImagePath(content, photo), false);
+            burner.InsertFile("\\Thumbs", PhotoThumbPath(content, photo), false);
         }
     }
-    return true;
+    return !content.WebPages || AddWebPages(burner, content, temp, error);
 }
 
 void EndDiscJob(TMCDBurner& burner, TDiscTempFiles& temp) {

@@ -5,6 +5,7 @@
 
 #include "album_records.h"
 #include "mcdburner.h"
+#include "web_pages.h"
 
 #include <string>
 #include <vector>
@@ -15,10 +16,16 @@ struct TDiscContent {
     std::string ThumbDir;               // folder of the thumbnails
     std::string Title;                  // may be empty
     std::string ViewerPath;             // the album viewer placed on every disc
+    bool WebPages = true;               // index.html and Web/ beside the viewer
 };
 
-// The three temporary files of one job. They live in a folder of their own inside the
-// user's temporary folder, so that two jobs never share them; Delete removes that folder.
+// Where the job takes a photo's image and thumbnail from.
+std::string PhotoImagePath(const TDiscContent& content, const TPhoto& photo);
+std::string PhotoThumbPath(const TDiscContent& content, const TPhoto& photo);
+
+// The temporary files of one job: the three of every disc, and the web pages. They live in a
+// folder of their own inside the user's temporary folder, so that two jobs never share them;
+// Delete removes that folder.
 class TDiscTempFiles {
 public:
     TDiscTempFiles() = default;
@@ -34,6 +41,8 @@ public:
     std::string AutorunPath() const { return FFolder + "autorun.inf"; }
     std::string TitlePath() const { return FFolder + "title.txt"; }
     std::string CataloguePath() const { return FFolder + "Albums.dat"; }
+    std::string IndexPath() const { return FFolder + "index.html"; }
+    std::string WebFolder() const { return FFolder + kWebFolder + "/"; }
 
     static std::string SystemTempFolder();
 
@@ -54,9 +63,9 @@ std::string TitleText(const std::string& title);
 // "Adding " + name + " to CD layout": what the window shows while a file is added.
 std::string AddingFileMessage(const std::string& longFileName);
 
-// Writes the temporary files and fills the (empty) disc tree in the disc's order. Photos
-// whose image or thumbnail is missing are left out silently. False, with a sentence-case
-// reason in `error`, when a temporary file cannot be written.
+// Writes the temporary files and fills the (empty) disc tree in the disc's order, the web
+// pages last. Photos whose image or thumbnail is missing are left out silently. False, with a
+// sentence-case reason in `error`, when a temporary file cannot be written.
 bool BuildDiscContent(TMCDBurner& burner, const TDiscContent& content, const TDiscTempFiles& temp,
                       std::string& error);
 

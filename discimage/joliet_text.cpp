@@ -1,10 +1,5 @@
 #include "joliet_text.h"
 
-#include <optional>
-
-namespace {
-
-// Decodes strict UTF-8 (no overlong forms, no surrogates); nullopt when `text` is not UTF-8.
 std::optional<std::u16string> DecodeUtf8(const std::string& text) {
     std::u16string units;
     for (size_t i = 0; i < text.size();) {
@@ -35,8 +30,6 @@ std::optional<std::u16string> DecodeUtf8(const std::string& text) {
     }
     return units;
 }
-
-} // namespace
 
 std::u16string JolietUnits(const std::string& text) {
     if (auto decoded = DecodeUtf8(text)) return *decoded;

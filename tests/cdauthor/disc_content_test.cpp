@@ -48,7 +48,7 @@ TEST_F(DiscContentTest, EmptyTitle) {
     Albums.AddAlbum("Holidays", 0, {"a.jpg"});
     Build(Content(""));
     EXPECT_EQ(Names(Burner.RootDir()),
-              (std::vector<std::string>{"autorun.inf", "Diorama.exe", "Albums.dat", "Images", "Thumbs"}));
+              (std::vector<std::string>{"autorun.inf", "Diorama.exe", "Albums.dat", "Images", "Thumbs", "index.html", "Web"}));
     EXPECT_EQ(ReadBytes(Temp.AutorunPath()),
               "[autorun]\r\nopen=Diorama.exe\r\nicon=Diorama.exe\r\nlabel=Photo Album Viewer\r\n");
     EXPECT_FALSE(fs::exists(Temp.TitlePath()));
@@ -59,7 +59,8 @@ TEST_F(DiscContentTest, TitledDisc) {
     Albums.AddAlbum("Holidays", 0, {"a.jpg"});
     Build(Content("Summer 2004"));
     EXPECT_EQ(Names(Burner.RootDir()),
-              (std::vector<std::string>{"autorun.inf", "title.txt", "Diorama.exe", "Albums.dat", "Images", "Thumbs"}));
+              (std::vector<std::string>{"autorun.inf", "title.txt", "Diorama.exe", "Albums.dat", "Images", "Thumbs",
+                                        "index.html", "Web"}));
     const std::string autorun = ReadBytes(Temp.AutorunPath());
     EXPECT_TRUE(autorun.ends_with("\r\nlabel=Summer 2004\r\n")) << autorun;
     EXPECT_EQ(ReadBytes(Temp.TitlePath()), "Summer 2004\r\n");
@@ -94,7 +95,8 @@ TEST_F(DiscContentTest, AMissingViewerIsLeftOutSilently) {
     TDiscContent content = Content("");
     content.ViewerPath = Scratch.Path() + "/nowhere/Diorama.exe";
     Build(content);
-    EXPECT_EQ(Names(Burner.RootDir()), (std::vector<std::string>{"autorun.inf", "Albums.dat", "Images", "Thumbs"}));
+    EXPECT_EQ(Names(Burner.RootDir()),
+              (std::vector<std::string>{"autorun.inf", "Albums.dat", "Images", "Thumbs", "index.html", "Web"}));
 }
 
 TEST_F(DiscContentTest, EndOfJobDeletesTheTemporaryFilesAndEmptiesTheTree) {

@@ -1,0 +1,101 @@
+#include "disc_web.h"
+
+#include "disc_tables.h"
+#include "file_names.h"
+#include "iso_records.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <unordered_map>
+
+namespace {
+
+using TFilesBySource = std::unordered_map<std::string, const TFEntry*>;
+
+TFilesBySource FilesBySource(const TDEntry* dir) {
+    TFilesBySource files;
+    for (const TFEntry* entry = dir ? dir->FirstChild : nullptr; entry; entry = entry->Next)
+        if (!entry->IsDirectory()) files.emplace(entry->SourcePath, entry);
+    return files;
+}
+
+const TFEntry* Find(const TFilesBySource& files, const std::string& source) {
+    const auto found = files.find(source);
+    return found == files.end() ? nullptr : found->second;
+}
+
+TWebPhoto WebPhoto(const TPhoto& photo, const std::string& imageName, const std::string& thumbName) {
+    return {photo.Caption, photo.Notes(), imageName, thumbName};
+}
+
+bool WritePage(const std::string& path, const std::string& text, std::string& error) {
+    const std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
+    if (file && std::fwrite(text.data(), 1, text.size(), file.get()) == text.size() && std::fflush(file.get()) == 0)
+        return true;
+    error = "Can't write the temporary file " + path;
+    return false;
+}
+
+// The tree takes a fixed number of records; the pages need one per page and one for \Web.
+bool TreeHasRoomFor(size_t pages) {
+    return DirCount < MaxDirs && static_cast<int64_t>(FileCount) + static_cast<int64_t>(pages) + 1 <= MaxFiles;
+}
+
+} // namespace
+
+std::vector<TWebAlbum> WebAlbumsOnDisc(const TMCDBurner& burner, const TDiscContent& content) {
+    const TFilesBySource images = FilesBySource(burner.FindDir("\\Images"));
+    const TFilesBySource thumbs = FilesBySource(burner.FindDir("\\Thumbs"));
+    std::vector<TWebAlbum> albums;
+    albums.reserve(content.Albums.size());
+    for (const TAlbum* album : content.Albums) {
+        TWebAlbum& web = albums.emplace_back();
+        web.Title = album->Title;
+        for (int i = 0; i < album->Project.PhotoCount(); ++i) {
+            const TPhoto& photo = *album->Project.PhotoAt(i);
+            const TFEntry* image = Find(images, PhotoImagePath(content, photo));
+            if (!image) continue;
+            const TFEntry* thumb = Find(thumbs, PhotoThumbPath(content, photo));
+            web.Photos.push_back(WebPhoto(photo, image->LongName, thumb ? thumb->LongName : std::string()));
+        }
+    }
+    return albums;
+}
+
+bool AddWebPages(TMCDBurner& burner, const TDiscContent& content, const TDiscTempFiles& temp, std::string& error) {
+    const std::vector<TWebPage> pages = WebPages(content.Title, WebAlbumsOnDisc(burner, content));
+    if (!TreeHasRoomFor(pages.size())) {
+        burner.DebugMessage("No room in the disc tree for the web pages; they are left out", 3);
+        return true;
+    }
+    std::error_code made;
+    std::filesystem::create_directory(temp.WebFolder(), made);
+    for (const TWebPage& page : pages)
+        if (!WritePage(temp.Folder() + page.Path, page.Text, error)) return false;
+
+    for (const TWebPage& page : pages) {
+        const std::string folder = FolderPart(page.Path);
+        const std::string discFolder = folder.empty() ? "\\" : "\\" + folder.substr(0, folder.size() - 1);
+        burner.CreateDirPath(discFolder);  // \Web after index.html
+        burner.InsertFile(discFolder, temp.Folder() + page.Path, false);
+    }
+    return true;
+}
+
+int64_t WebPagesSectors(const std::string& title, const std::vector<const TAlbum*>& albums) {
+    std::vector<TWebAlbum> web;
+    web.reserve(albums.size());
+    for (const TAlbum* album : albums) {
+        TWebAlbum& entry = web.emplace_back();
+        entry.Title = album->Title;
+        for (int i = 0; i < album->Project.PhotoCount(); ++i) {
+            const TPhoto& photo = *album->Project.PhotoAt(i);
+            const std::string name = FileNamePart(photo.FileName);
+            entry.Photos.push_back(WebPhoto(photo, name, name));
+        }
+    }
+    int64_t sectors = 0;
+    for (const TWebPage& page : WebPages(title, web)) sectors += SectorsFor(static_cast<int64_t>(page.Text.size()));
+    return sectors;
+}
