@@ -33,6 +33,5 @@ figcaption h1 { font-size: 1.3em; margin-top: 16px; }
 @media (max-width: 480px) {
   body { padding: 0 10px 24px; }
   .grid { grid-template-columns: repeat(auto-fill, minmax(136px, 1fr)); gap: 16px 8px; }
-  figure img { max-height: none; }
 }
 )";
