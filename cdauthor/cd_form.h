@@ -125,5 +125,6 @@ private:
     bool FJobRunning = false;
     bool FBusyCursor = false;
     bool FWaitAborted = false;  // "&Abort Write" while the job waits for a disc
+    bool FWebPages = true;      // "WebIndex": the discs carry web pages, counted in "Used"
     TDiscTempFiles FTemp;
 };

@@ -76,6 +76,7 @@ bool TCDForm::BuildContent() {
     content.ThumbDir = FFolders.ThumbDir;
     content.Title = Title();
     content.ViewerPath = ViewerPath;
+    content.WebPages = FWebPages;
     std::string error;
     if (!FTemp.Create()) error = "Can't create a folder in " + TDiscTempFiles::SystemTempFolder();
     else if (BuildDiscContent(FBurner, content, FTemp, error)) return true;
