@@ -46,8 +46,7 @@ bool TDiscTempFiles::Create(const std::string& tempFolder) {
 void TDiscTempFiles::Delete() {
     if (FFolder.empty()) return;
     std::error_code ignored;
-    for (const std::string& path : {AutorunPath(), TitlePath(), CataloguePath(), IndexPath()}) fs::remove(path, ignored);
-    fs::remove_all(WebFolder(), ignored);
+    for (const std::string& path : {AutorunPath(), TitlePath(), CataloguePath()}) fs::remove(path, ignored);
     fs::remove(FFolder, ignored);
     FFolder.clear();
 }
@@ -124,7 +123,8 @@ bool BuildDiscContent(TMCDBurner& burner, const TDiscContent& content, const TDi
             burner.InsertFile("\\Thumbs", PhotoThumbPath(content, photo), false);
         }
     }
-    return !content.WebPages || AddWebPages(burner, content, temp, error);
+    if (content.WebPages) AddWebPages(burner, content);
+    return true;
 }
 
 void EndDiscJob(TMCDBurner& burner, TDiscTempFiles& temp) {

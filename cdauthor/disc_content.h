@@ -5,7 +5,6 @@
 
 #include "album_records.h"
 #include "mcdburner.h"
-#include "web_pages.h"
 
 #include <string>
 #include <vector>
@@ -23,9 +22,8 @@ struct TDiscContent {
 std::string PhotoImagePath(const TDiscContent& content, const TPhoto& photo);
 std::string PhotoThumbPath(const TDiscContent& content, const TPhoto& photo);
 
-// The temporary files of one job: the three of every disc, and the web pages. They live in a
-// folder of their own inside the user's temporary folder, so that two jobs never share them;
-// Delete removes that folder.
+// The three temporary files of one job. They live in a folder of their own inside the
+// user's temporary folder, so that two jobs never share them; Delete removes that folder.
 class TDiscTempFiles {
 public:
     TDiscTempFiles() = default;
@@ -41,8 +39,6 @@ public:
     std::string AutorunPath() const { return FFolder + "autorun.inf"; }
     std::string TitlePath() const { return FFolder + "title.txt"; }
     std::string CataloguePath() const { return FFolder + "Albums.dat"; }
-    std::string IndexPath() const { return FFolder + "index.html"; }
-    std::string WebFolder() const { return FFolder + kWebFolder + "/"; }
 
     static std::string SystemTempFolder();
 

@@ -4,8 +4,6 @@
 #include "file_names.h"
 #include "iso_records.h"
 
-#include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <unordered_map>
 
@@ -27,14 +25,6 @@ const TFEntry* Find(const TFilesBySource& files, const std::string& source) {
 
 TWebPhoto WebPhoto(const TPhoto& photo, const std::string& imageName, const std::string& thumbName) {
     return {photo.Caption, photo.Notes(), imageName, thumbName};
-}
-
-bool WritePage(const std::string& path, const std::string& text, std::string& error) {
-    const std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
-    if (file && std::fwrite(text.data(), 1, text.size(), file.get()) == text.size() && std::fflush(file.get()) == 0)
-        return true;
-    error = "Can't write the temporary file " + path;
-    return false;
 }
 
 // The tree takes a fixed number of records; the pages need one per page and one for \Web.
@@ -63,24 +53,18 @@ std::vector<TWebAlbum> WebAlbumsOnDisc(const TMCDBurner& burner, const TDiscCont
     return albums;
 }
 
-bool AddWebPages(TMCDBurner& burner, const TDiscContent& content, const TDiscTempFiles& temp, std::string& error) {
-    const std::vector<TWebPage> pages = WebPages(content.Title, WebAlbumsOnDisc(burner, content));
+void AddWebPages(TMCDBurner& burner, const TDiscContent& content) {
+    std::vector<TWebPage> pages = WebPages(content.Title, WebAlbumsOnDisc(burner, content));
     if (!TreeHasRoomFor(pages.size())) {
         burner.DebugMessage("No room in the disc tree for the web pages; they are left out", 3);
-        return true;
+        return;
     }
-    std::error_code made;
-    std::filesystem::create_directory(temp.WebFolder(), made);
-    for (const TWebPage& page : pages)
-        if (!WritePage(temp.Folder() + page.Path, page.Text, error)) return false;
-
-    for (const TWebPage& page : pages) {
+    for (TWebPage& page : pages) {
         const std::string folder = FolderPart(page.Path);
         const std::string discFolder = folder.empty() ? "\\" : "\\" + folder.substr(0, folder.size() - 1);
         burner.CreateDirPath(discFolder);  // \Web after index.html
-        burner.InsertFile(discFolder, temp.Folder() + page.Path, false);
+        burner.InsertData(discFolder, FileNamePart(page.Path), std::make_shared<const std::string>(std::move(page.Text)));
     }
-    return true;
 }
 
 int64_t WebPagesSectors(const std::string& title, const std::vector<const TAlbum*>& albums) {

@@ -52,12 +52,16 @@ std::string UpperAscii(std::string text) {
     return text;
 }
 
-std::string ComputePathKey(const TDEntry* dir) {
-    std::string key = "\\";
+// The long names from the root down to `dir`, each after a "\\"; empty for the root.
+std::string DiscPathOf(const TDEntry* dir) {
+    std::string path;
     for (const TDEntry* level = dir; level->ParentDir != level; level = level->ParentDir)
-        key = "\\" + level->LongName + key;
-    key.pop_back();
-    return UpperAscii(key);
+        path = "\\" + level->LongName + path;
+    return path;
+}
+
+std::string ComputePathKey(const TDEntry* dir) {
+    return UpperAscii(DiscPathOf(dir));
 }
 
 void AppendEntry(TDEntry* dir, TFEntry* entry) {
@@ -233,6 +237,24 @@ int32_t TMCDBurner::InsertFile(const std::string& DestPath, const std::string& F
     return 1;
 }
 
+int32_t TMCDBurner::InsertData(const std::string& DestPath, const std::string& FileName,
+                               std::shared_ptr<const std::string> Data) {
+    TDEntry* dir = FindDir(DestPath);
+    if (!dir) {
+        DebugMessage("INVALID DESTINATION PATH", 4);
+        return 0;
+    }
+    TFoundFile found;
+    found.Name = FileName;
+    found.Size = Data ? static_cast<int64_t>(Data->size()) : 0;
+    found.DateTime = NowAsFileDate();
+    found.Attr = FileName.starts_with('.') ? faHidden : 0;
+    FPendingData = std::move(Data);
+    AddFileEntry(dir, found, DiscPathOf(dir) + "\\" + FileName);
+    FPendingData.reset();  // left over when no entry took it
+    return 1;
+}
+
 void TMCDBurner::AddFileEntry(TDEntry* Dir, const TFoundFile& Found, const std::string& FullPath) {
     if (Found.Size > kLargestFile) {
         DebugMessage("FILE TOO LARGE FOR THE DISC: \"" + FullPath + "\"", 3);
@@ -275,6 +297,7 @@ void TMCDBurner::AddFileEntry(TDEntry* Dir, const TFoundFile& Found, const std::
     entry->Attr = Found.Attr;
     entry->DateTime = dateTime;
     entry->SourcePath = FullPath;
+    entry->Data = std::move(FPendingData);
     Index.Children[Dir].emplace(UpperAscii(longName), entry);
     Index.ShortNames.Add(Dir, entry->ShortName);
 }

@@ -48,6 +48,11 @@ public:
     // 1: found and offered to the tree, 0: no destination directory, -1: source not found.
     int32_t InsertFile(const std::string& DestPath, const std::string& FilePath, bool SavePath);
     void AddFileEntry(TDEntry* Dir, const TFoundFile& Found, const std::string& FullPath);
+    // Offers a file whose contents are held in memory to the directory DestPath, under the
+    // name FileName, as InsertFile offers one found on disk (OnAddFile, the name rules); its
+    // date is the current time. 1: offered, 0: no destination directory.
+    int32_t InsertData(const std::string& DestPath, const std::string& FileName,
+                       std::shared_ptr<const std::string> Data);
     TDEntry* RootDir() const;
 
     // ---- Volume layout ----
@@ -100,6 +105,7 @@ private:
     TDEntry* NewDirRecord();
     TFEntry* NewFileRecord();
 
+    std::shared_ptr<const std::string> FPendingData;  // InsertData's contents for AddFileEntry
     std::string FHeaderStream;
     int64_t FTrackSectors = 0;
     int32_t FCacheSize = 0;

@@ -1,5 +1,5 @@
-// The web pages as part of a disc job: built from what the disc tree holds, written beside the
-// temporary files, added after everything else, and counted for the CD window.
+// The web pages as part of a disc job: built from what the disc tree holds, added after
+// everything else as files in memory, and counted for the CD window.
 #include "album_folder.h"
 #include "disc_content.h"
 #include "disc_tables.h"
@@ -52,16 +52,29 @@ protected:
         return names;
     }
 
-    // The pictures the written pages link, as "Images/name" and "Thumbs/name" (percent-encoded).
+    // The pages in the tree: index.html at the root and everything in \Web.
+    static std::vector<const TFEntry*> PageEntries(const TMCDBurner& burner) {
+        std::vector<const TFEntry*> pages;
+        for (const TFEntry* e = burner.RootDir()->FirstChild; e; e = e->Next)
+            if (e->LongName == "index.html") pages.push_back(e);
+        for (const TFEntry* e = burner.FindDir("\\Web") ? burner.FindDir("\\Web")->FirstChild : nullptr; e; e = e->Next)
+            pages.push_back(e);
+        return pages;
+    }
+
+    std::string Page(const std::string& name) const {
+        for (const TFEntry* page : PageEntries(Burner))
+            if (page->LongName == name) return page->Data ? *page->Data : "(no contents)";
+        return "(no page " + name + ")";
+    }
+
+    // The pictures the pages link, as "Images/name" and "Thumbs/name" (percent-encoded).
     std::set<std::string> LinkedPictures() const {
         std::set<std::string> linked;
         const std::regex picture("(Images|Thumbs)/([^\"]+)\"");
-        for (const auto& file : fs::recursive_directory_iterator(Temp.Folder())) {
-            if (file.path().extension() != ".html") continue;
-            const std::string text = ReadBytes(file.path().string());
-            for (std::sregex_iterator m(text.begin(), text.end(), picture), end; m != end; ++m)
+        for (const TFEntry* page : PageEntries(Burner))
+            for (std::sregex_iterator m(page->Data->begin(), page->Data->end(), picture), end; m != end; ++m)
                 linked.insert((*m)[1].str() + "/" + (*m)[2].str());
-        }
         return linked;
     }
 };
@@ -74,7 +87,6 @@ TEST_F(DiscWebTest, PagesComeLastAndThePartsFilesStayAsTheyWere) {
     const std::vector<std::string> discFiles{"autorun.inf", "title.txt", "Diorama.exe", "Albums.dat", "Images", "Thumbs"};
     EXPECT_EQ(Names(Burner.RootDir()), discFiles);
     EXPECT_EQ(Burner.FindDir("\\Web"), nullptr);
-    EXPECT_FALSE(fs::exists(Temp.IndexPath()));
     const std::string catalogue = ReadBytes(Temp.CataloguePath());
     const std::string autorun = ReadBytes(Temp.AutorunPath());
     EndDiscJob(Burner, Temp);
@@ -88,7 +100,12 @@ TEST_F(DiscWebTest, PagesComeLastAndThePartsFilesStayAsTheyWere) {
     EXPECT_EQ(Names(Burner.FindDir("\\Images")), (std::vector<std::string>{"a.jpg", "b.jpg"}));
     EXPECT_EQ(ReadBytes(Temp.CataloguePath()), catalogue);
     EXPECT_EQ(ReadBytes(Temp.AutorunPath()), autorun);
-    EXPECT_EQ(Burner.FindDir("\\Web")->FirstChild->SourcePath, Temp.WebFolder() + "album-1.html");
+    // The pages are held in memory: the temporary folder has the three files of every disc.
+    const TFEntry* album = Burner.FindDir("\\Web")->FirstChild;
+    EXPECT_EQ(album->SourcePath, "\\Web\\album-1.html");
+    ASSERT_NE(album->Data, nullptr);
+    EXPECT_EQ(album->Size, static_cast<int64_t>(album->Data->size()));
+    EXPECT_EQ(std::distance(fs::directory_iterator(Temp.Folder()), fs::directory_iterator()), 3);
 }
 
 TEST_F(DiscWebTest, PhotosTheTreeLeavesOffAreLinkedNowhere) {
@@ -109,10 +126,9 @@ TEST_F(DiscWebTest, PhotosTheTreeLeavesOffAreLinkedNowhere) {
     EXPECT_EQ(Names(Burner.FindDir("\\Web")),
               (std::vector<std::string>{"album-1.html", "album-1-photo-1.html", "album-1-photo-2.html",
                                         "album-1-photo-3.html", "album-2.html", "album-2-photo-1.html", "style.css"}));
-    const std::string index = ReadBytes(Temp.IndexPath());
-    EXPECT_THAT(index, HasSubstr("Trip</span><span class=\"count\">3 photos"));
-    EXPECT_THAT(ReadBytes(Temp.WebFolder() + "album-1-photo-2.html"), HasSubstr("src=\"../Images/no%20thumb.jpg\""));
-    EXPECT_THAT(ReadBytes(Temp.WebFolder() + "album-2-photo-1.html"), HasSubstr("src=\"../Images/b.jpg\""));
+    EXPECT_THAT(Page("index.html"), HasSubstr("Trip</span><span class=\"count\">3 photos"));
+    EXPECT_THAT(Page("album-1-photo-2.html"), HasSubstr("src=\"../Images/no%20thumb.jpg\""));
+    EXPECT_THAT(Page("album-2-photo-1.html"), HasSubstr("src=\"../Images/b.jpg\""));
 }
 
 TEST_F(DiscWebTest, TheCdWindowsEstimateIsWhatTheJobWrites) {
@@ -121,11 +137,7 @@ TEST_F(DiscWebTest, TheCdWindowsEstimateIsWhatTheJobWrites) {
     const TDiscContent content = Content("Summer 2004");
     Build(content);
     int64_t written = 0;
-    for (const auto& file : fs::recursive_directory_iterator(Temp.Folder())) {
-        const std::string name = file.path().filename().string();
-        if (file.is_regular_file() && (name == "index.html" || file.path().parent_path().filename() == "Web"))
-            written += SectorsFor(static_cast<int64_t>(file.file_size()));
-    }
+    for (const TFEntry* page : PageEntries(Burner)) written += SectorsFor(page->Size);
     EXPECT_EQ(written, 1 + 2 + 4 + 1);  // index, album pages, photo pages, style sheet
     EXPECT_EQ(WebPagesSectors(content.Title, content.Albums), written);
 }
@@ -148,16 +160,6 @@ TEST_F(DiscWebTest, PagesThatDoNotFitTheTreesLimitsAreLeftOutWhole) {
         }
         EndDiscJob(Burner, Temp);
     }
-}
-
-TEST_F(DiscWebTest, APageThatCannotBeWrittenIsReported) {
-    Albums.AddAlbum("Holidays", 0, {"a.jpg"});
-    ASSERT_TRUE(Temp.Create(Scratch.Path()));
-    fs::create_directory(Temp.IndexPath());  // a folder where the page should go
-    std::string error;
-    EXPECT_FALSE(BuildDiscContent(Burner, Content(), Temp, error));
-    EXPECT_EQ(error, "Can't write the temporary file " + Temp.IndexPath());
-    fs::remove(Temp.IndexPath());
 }
 
 } // namespace
