@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 
 namespace {
 
@@ -23,6 +24,14 @@ std::string ReadText(QSettings& settings, const QString& key) {
 int32_t ReadInt(QSettings& settings, const QString& key, int32_t fallback) {
     const QVariant value = settings.value(key);
     return value.isValid() ? ParseSettingInt(value.toString().toStdString(), fallback) : fallback;
+}
+
+// "Filenum" holds the last number used in an image name; the next name adds one to it. A
+// value below 0 or at the top of the range cannot be counted on from, so it reads as
+// malformed.
+int32_t ReadImageCounter(QSettings& settings) {
+    const int32_t value = ReadInt(settings, kPrefs + "Filenum", 0);
+    return value >= 0 && value < std::numeric_limits<int32_t>::max() ? value : 0;
 }
 
 void WriteText(QSettings& settings, const QString& key, const std::string& text) {
@@ -85,7 +94,7 @@ TPrefs::TPrefs() {
     Scansource = ReadText(*settings, kPrefs + "Scansource");
     BaseDir = ReadText(*settings, kPrefs + "BaseDir");
     Quality = ReadInt(*settings, kPrefs + "Quality", 100);
-    Filenum = ReadInt(*settings, kPrefs + "Filenum", 0);
+    Filenum = ReadImageCounter(*settings);
     LastScan = ReadText(*settings, kPrefs + "LastScan");
     WebIndex = ReadInt(*settings, kPrefs + "WebIndex", 1) != 0;
     AlbumWidth = ReadInt(*settings, kMainWindow + "AlbumWidth", 185);
@@ -114,7 +123,7 @@ void TPrefs::Save() const {
 }
 
 int32_t ReadFileNum() {
-    return ReadInt(*OpenSettings(), kPrefs + "Filenum", 0);
+    return ReadImageCounter(*OpenSettings());
 }
 
 void WriteFileNum(int32_t value) {
@@ -137,12 +146,14 @@ std::string NextImageNameOn(const std::string& imageDir, const std::string& toda
     int32_t number = ReadFileNum();
     const std::string last = ReadLastScan();
     number = (last.empty() || last != today) ? 0 : number + 1;
+    const TNamesInFolder taken(imageDir);
     std::string path;
-    for (;; ++number) {
+    // Taken names are skipped; past the last number the count goes on from 0.
+    for (;; number = number < std::numeric_limits<int32_t>::max() ? number + 1 : 0) {
         char name[64];
         std::snprintf(name, sizeof name, "%s%5.5d.jpg", today.c_str(), number);
         path = WithTrailingSlash(imageDir) + name;
-        if (!FileExists(path)) break;
+        if (!taken.IsTaken(name)) break;
     }
     WriteLastScan(today);
     WriteFileNum(number);

@@ -2,9 +2,31 @@
 
 #include <QDropEvent>
 #include <QMimeData>
+#include <QStyledItemDelegate>
 #include <QUrl>
 
+namespace {
+
+// Tells the tree when the in-place editor hands its text to a node.
+class TLabelDelegate : public QStyledItemDelegate {
+public:
+    TLabelDelegate(QObject* parent, std::function<void(const QModelIndex&)> committed)
+        : QStyledItemDelegate(parent), FCommitted(std::move(committed)) {}
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
+        QStyledItemDelegate::setModelData(editor, model, index);
+        FCommitted(index);
+    }
+
+private:
+    std::function<void(const QModelIndex&)> FCommitted;
+};
+
+} // namespace
+
 TAlbumTree::TAlbumTree(QWidget* parent) : QTreeWidget(parent) {
+    setItemDelegate(new TLabelDelegate(this, [this](const QModelIndex& index) {
+        if (LabelEdited) LabelEdited(itemFromIndex(index));
+    }));
     setHeaderHidden(true);
     setDragEnabled(true);
     setAcceptDrops(true);

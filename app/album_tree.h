@@ -20,6 +20,9 @@ public:
     // the drop itself.
     std::function<bool(const QStringList& files, QTreeWidgetItem* target, bool entering)> AcceptFiles;
     std::function<void(const QStringList& files, QTreeWidgetItem* target)> FilesDropped;
+    // A label the user confirmed in the in-place editor (Escape reports nothing). The tree's
+    // own change signal cannot tell this apart: it also fires for pictures and flags.
+    std::function<void(QTreeWidgetItem* node)> LabelEdited;
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;

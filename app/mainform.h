@@ -107,7 +107,7 @@ public:
     void FAlbumTreeEdited(QTreeWidgetItem* node);
     void A_NewAlbumExecute();
     void ShowPhoto();
-    uint32_t AlbumByteSize() const;
+    uint64_t AlbumByteSize() const;
     bool FAlbumTreeDragOver(bool fromTree, QTreeWidgetItem* target);
     void FAlbumTreeDragDrop(bool fromTree, QTreeWidgetItem* target, QPoint globalAt);
     QTreeWidgetItem* SelectedNode() const;
@@ -115,6 +115,8 @@ public:
 
     // ---- current image (mainform_image.cpp) ----
     void LoadImageFile(const std::string& fileName, bool show);
+    // Makes `picture` the current image, coming from `file` by way of `source`.
+    void TakeImage(TBitmap32 picture, TImageSource source, const std::string& file, bool show);
     void ApplyZoomMode();
     void ShowOriginalSize();
     void FitToWidth();
@@ -199,6 +201,9 @@ private:
     void CropMouseMove(QMouseEvent* event);
     void StartImageDrag();
     void LoadThumbnail(const TPhoto& photo);
+    std::string PhotoImagePath(const std::string& storedName) const;
+    TBitmap32 LoadPhotoImage(const TPhoto& photo) const;
+    void RecordPhotoSizes(const std::string& fileName, int32_t imageSize, int32_t thumbSize);
     void UpdateNodePictures(QTreeWidgetItem* current, QTreeWidgetItem* previous);
     QTreeWidgetItem* LastNode() const;
     std::vector<std::string> AlbumFilesInTree() const;
@@ -209,6 +214,7 @@ private:
     void RemoveAlbumNode(TAlbumNode* node);
     void BringToFront();
     void TryLoadImageFile(const std::string& path, bool show);
+    TBitmap32 LoadDuplicateCopy(const std::string& dropped, const std::string& copy);
     void WarnIfManyFiles(const QStringList& files);
     TAlbumNode* AlbumNodeAt(int index) const;
 

@@ -48,10 +48,17 @@ TPhotoNode* TMainForm::FindPhotoByFile(const std::string& path) const {
     return nullptr;
 }
 
+// A used photo whose picture cannot be shown (its file missing or broken) ends the drop
+// with the error box, answered as No.
 int TMainForm::CheckDupImage(const std::string& path, TPhotoNode*& node) {
     node = FindPhotoByFile(path);
     if (!node) return -1;
-    return FPrompts->ImageAlreadyUsed(this, node->Photo(), AsAlbumNode(node->parent())->Album().Title, FImageDir);
+    try {
+        return FPrompts->ImageAlreadyUsed(this, node->Photo(), AsAlbumNode(node->parent())->Album().Title, FImageDir);
+    } catch (const std::exception& error) {
+        FPrompts->ShowError(this, QString::fromStdString(error.what()));
+        return mrNo;
+    }
 }
 
 // Writes the thumbnail of the working copy beside the photo's image and returns the sizes of
@@ -79,7 +86,7 @@ std::string TMainForm::PlaceImageFile() {
         return FileNamePart(source);
     }
     std::string destination = FImageDir + FileNamePart(source);
-    if (fs::exists(destination)) destination = NextImageName(FImageDir);
+    if (TNamesInFolder(FImageDir).IsTaken(FileNamePart(source))) destination = NextImageName(FImageDir);
     if (FModified) {
         FImageFile = destination;
         WriteJpegFile(FWorkBitmap, destination, ReadQuality());
@@ -129,14 +136,10 @@ void TMainForm::CommitImage(bool refresh) {
         UpdateActions();
         return;
     }
-    TPhotoNode* shown = AsPhotoNode(SelectedNode());
     try {
-        WriteJpegFile(FWorkBitmap, FImageDir + FImageFile, ReadQuality());
-        const auto [imageSize, thumbSize] = MakeThumbnailFile(FileNamePart(FImageFile));
-        if (shown) {
-            shown->Photo().ImageSize = imageSize;
-            shown->Photo().ThumbSize = thumbSize;
-        }
+        WriteJpegFile(FWorkBitmap, PhotoImagePath(FImageFile), ReadQuality());
+        const auto [imageSize, thumbSize] = MakeThumbnailFile(StoredFileName(FImageFile));
+        RecordPhotoSizes(StoredFileName(FImageFile), imageSize, thumbSize);
         FAlbumsModified = true;
         FModified = false;
         if (refresh) FAlbumTreeClick();
@@ -144,6 +147,19 @@ void TMainForm::CommitImage(bool refresh) {
         FPrompts->ShowError(this, QString::fromStdString(error.what()));
     }
     UpdateActions();
+}
+
+// The sizes go to the photos whose file was written, found by that file: when the "Image
+// Changed" question saves the shown photo, the selection has already moved on.
+void TMainForm::RecordPhotoSizes(const std::string& fileName, int32_t imageSize, int32_t thumbSize) {
+    for (int i = 0; i < FAlbumTree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* album = FAlbumTree->topLevelItem(i);
+        for (int j = 0; j < album->childCount(); ++j)
+            if (TPhotoNode* photo = AsPhotoNode(album->child(j)); photo && StoredFileName(photo->Photo().FileName) == fileName) {
+                photo->Photo().ImageSize = imageSize;
+                photo->Photo().ThumbSize = thumbSize;
+            }
+    }
 }
 
 bool TMainForm::ChooseAlbumAndAdd(QPoint at) {

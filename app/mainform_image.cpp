@@ -3,7 +3,7 @@
 #include "mainform.h"
 
 #include "album_nodes.h"
-#include "file_names.h"
+#include "album_text.h"
 #include "image_view.h"
 #include "picture_file.h"
 
@@ -23,10 +23,16 @@ void TMainForm::ShowWorkBitmap() {
     FImgView->Changed();
 }
 
+// A file that cannot be decoded throws before anything changes: the previous image stays
+// the current one, with its source, file and modified flag.
 void TMainForm::LoadImageFile(const std::string& fileName, bool show) {
-    FImageSource = isFile;
-    FImageFile = fileName;
-    FWorkBitmap = LoadPictureFile(fileName);  // throws; the previous image then stays
+    TakeImage(LoadPictureFile(fileName), isFile, fileName, show);
+}
+
+void TMainForm::TakeImage(TBitmap32 picture, TImageSource source, const std::string& file, bool show) {
+    FWorkBitmap = std::move(picture);
+    FImageSource = source;
+    FImageFile = file;
     if (show) {
         ShowWorkBitmap();
         ApplyZoomMode();
@@ -72,9 +78,10 @@ void TMainForm::tbDiscardClick() {
     FImgView->Bitmap().Delete();
     FImgView->Changed();
     FWorkBitmap.Delete();
-    if (FImageSource == isFileCopy && !FImageFile.empty()) {
+    if (FImageSource == isFileCopy) {
+        const std::string copy = PhotoFilePath(FImageDir, FImageFile);
         std::error_code ignored;  // a copy that is already gone is fine
-        std::filesystem::remove(FImageDir + FileNamePart(FImageFile), ignored);
+        if (!copy.empty()) std::filesystem::remove(copy, ignored);
     }
     FThumbView->Bitmap().Delete();
     FThumbView->Changed();

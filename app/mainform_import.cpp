@@ -24,13 +24,23 @@ bool IsJpegName(const QString& path) {
     return !QFileInfo(path).suffix().isEmpty() && (suffix == ".JPG" || suffix == ".JPEG");
 }
 
-bool CopyReplacing(const std::string& from, const std::string& to) {
-    std::error_code error;
-    fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
-    return !error;
-}
-
 } // namespace
+
+// A dropped file that an album already uses is copied to `copy` in the image folder and
+// decoded from there. A copy that cannot be made or decoded is removed again and throws, so
+// that nothing is made from it.
+TBitmap32 TMainForm::LoadDuplicateCopy(const std::string& dropped, const std::string& copy) {
+    std::error_code error;
+    fs::copy_file(dropped, copy, fs::copy_options::overwrite_existing, error);
+    try {
+        if (error) throw std::runtime_error("Cannot copy " + dropped + " to " + copy + ": " + error.message());
+        return LoadPictureFile(copy);
+    } catch (const std::exception&) {
+        std::error_code ignored;
+        fs::remove(copy, ignored);
+        throw;
+    }
+}
 
 void TMainForm::BringToFront() {
     raise();
@@ -76,12 +86,11 @@ void TMainForm::FImgViewDropDrop(const QStringList& files) {
         TryLoadImageFile(path, true);
     } else if (answer == mrYes) {
         const std::string copy = NextImageName(FImageDir);
-        FImageSource = isFileCopy;
-        FImageFile = copy;
-        CopyReplacing(path, copy);
-        TryLoadImageFile(copy, true);
-        FImageSource = isFileCopy;
-        FImageFile = copy;
+        try {
+            TakeImage(LoadDuplicateCopy(path, copy), isFileCopy, copy, true);
+        } catch (const std::exception& error) {
+            FPrompts->ShowError(this, QString::fromStdString(error.what()));
+        }
     } else {
         return;
     }
@@ -138,30 +147,19 @@ void TMainForm::FTreeDropDrop(const QStringList& files, QTreeWidgetItem* target)
 
     TPhotoNode* used = nullptr;
     const int answer = CheckDupImage(path, used);
+    if (answer != -1 && answer != mrYes) return;
+    SelectNode(album);
+    // A picture that cannot be copied or decoded ends the drop: nothing was changed yet.
     std::string copy;
-    if (answer == -1) {
-        SelectNode(album);
-        try {
+    try {
+        if (answer == -1) {
             LoadImageFile(path, false);
-        } catch (const std::exception& error) {
-            FPrompts->ShowError(this, QString::fromStdString(error.what()));
-            FImageSource = previousSource;
-            FImageFile = previousFile;
-            return;
+        } else {
+            copy = NextImageName(FImageDir);
+            TakeImage(LoadDuplicateCopy(path, copy), isFileCopy, copy, false);
         }
-    } else if (answer == mrYes) {
-        SelectNode(album);
-        copy = NextImageName(FImageDir);
-        FImageSource = isFileCopy;
-        FImageFile = copy;
-        if (CopyReplacing(path, copy)) {
-            try {
-                FWorkBitmap = LoadPictureFile(copy);
-            } catch (const std::exception& error) {
-                FPrompts->ShowError(this, QString::fromStdString(error.what()));
-            }
-        }
-    } else {
+    } catch (const std::exception& error) {
+        FPrompts->ShowError(this, QString::fromStdString(error.what()));
         return;
     }
     FModified = false;

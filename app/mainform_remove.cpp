@@ -2,6 +2,7 @@
 #include "mainform.h"
 
 #include "album_nodes.h"
+#include "album_text.h"
 #include "file_names.h"
 #include "prefs.h"
 
@@ -11,15 +12,22 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Files that are missing or cannot be deleted are not reported.
+// Files that are missing or cannot be deleted are not reported. An empty path stands for a
+// damaged stored name (PhotoFilePath) and touches nothing.
 void DeleteQuietly(const std::string& path) {
     std::error_code ignored;
-    fs::remove(path, ignored);
+    if (!path.empty()) fs::remove(path, ignored);
 }
 
 void CopyQuietly(const std::string& from, const std::string& to) {
     std::error_code ignored;
-    fs::copy_file(from, to, fs::copy_options::overwrite_existing, ignored);
+    if (!from.empty()) fs::copy_file(from, to, fs::copy_options::overwrite_existing, ignored);
+}
+
+// The photo's thumbnail always goes; its image file when the user asked for that.
+void DeletePhotoFiles(const TPhoto& photo, const std::string& imageDir, const std::string& thumbDir, bool eraseImage) {
+    if (eraseImage) DeleteQuietly(PhotoFilePath(imageDir, photo.FileName));
+    DeleteQuietly(PhotoFilePath(thumbDir, photo.FileName));
 }
 
 } // namespace
@@ -35,9 +43,7 @@ void TMainForm::TreeDeleteClick() {
 void TMainForm::RemovePhotoNode(TPhotoNode* node) {
     bool eraseFile = false;
     if (!FPrompts->RemovePhoto(this, node->Photo(), FThumbDir, FImageDir, eraseFile)) return;
-    const std::string name = FileNamePart(node->Photo().FileName);
-    if (eraseFile) DeleteQuietly(FImageDir + name);
-    DeleteQuietly(FThumbDir + name);
+    DeletePhotoFiles(node->Photo(), FImageDir, FThumbDir, eraseFile);
     delete node;
     FAlbumTreeClick();
     FAlbumsModified = true;
@@ -47,13 +53,9 @@ void TMainForm::RemoveAlbumNode(TAlbumNode* node) {
     bool eraseFiles = false;
     if (!FPrompts->RemoveAlbum(this, node->Album().Title, eraseFiles)) return;
     FAlbumTree->setUpdatesEnabled(false);
-    const std::string albumFile = FAlbumDir + FileNamePart(node->Album().AlbumFile);
+    const std::string albumFile = StoredFilePath(FAlbumDir, node->Album().AlbumFile);
     for (int i = 0; i < node->childCount(); ++i)
-        if (TPhotoNode* photo = AsPhotoNode(node->child(i))) {
-            const std::string name = FileNamePart(photo->Photo().FileName);
-            if (eraseFiles) DeleteQuietly(FImageDir + name);
-            DeleteQuietly(FThumbDir + name);
-        }
+        if (TPhotoNode* photo = AsPhotoNode(node->child(i))) DeletePhotoFiles(photo->Photo(), FImageDir, FThumbDir, eraseFiles);
     const int index = FAlbumTree->indexOfTopLevelItem(node);
     QTreeWidgetItem* next = FAlbumTree->topLevelItem(index > 0 ? index - 1 : index + 1);
     SelectNode(next);
@@ -73,10 +75,9 @@ void TMainForm::PhotoMoveClick(int tag) {
     QTreeWidgetItem* placed = dragged;
     if (tag != 1) {
         auto copy = std::make_unique<TPhoto>(dragged->Photo());
-        const std::string oldName = FileNamePart(copy->FileName);
         copy->FileName = FileNamePart(NextImageName(FImageDir));
-        CopyQuietly(FImageDir + oldName, FImageDir + copy->FileName);
-        CopyQuietly(FThumbDir + oldName, FThumbDir + copy->FileName);
+        CopyQuietly(PhotoFilePath(FImageDir, dragged->Photo().FileName), FImageDir + copy->FileName);
+        CopyQuietly(PhotoFilePath(FThumbDir, dragged->Photo().FileName), FThumbDir + copy->FileName);
         placed = new TPhotoNode(std::move(copy));
         placed->setIcon(0, FTreeImages[tiPhoto]);
     } else {

@@ -3,8 +3,9 @@
 #include "mainform.h"
 
 #include "album_nodes.h"
-#include "busy_cursor.h"
+#include "album_text.h"
 #include "album_tree.h"
+#include "busy_cursor.h"
 #include "file_names.h"
 #include "image_view.h"
 #include "jpeg_io.h"
@@ -20,8 +21,14 @@
 namespace {
 
 // Sizes up to 1 MB in whole kilobytes, larger ones in whole megabytes (rounded down).
-QString SizeText(uint32_t size) {
+QString SizeText(uint64_t size) {
     return size <= 1048576 ? QStringLiteral("%1KB").arg(size / 1024) : QStringLiteral("%1MB").arg(size / 1048576);
+}
+
+// Each size is an unsigned 32-bit value; the sum is kept in 64 bits, so that an album of
+// more than 4 GB does not wrap round to a small size.
+uint64_t PhotoByteSize(const TPhoto& photo) {
+    return uint64_t{static_cast<uint32_t>(photo.ImageSize)} + static_cast<uint32_t>(photo.ThumbSize);
 }
 
 TAlbumNode* AlbumOf(QTreeWidgetItem* node) {
@@ -48,9 +55,9 @@ QTreeWidgetItem* TMainForm::LastNode() const {
 }
 
 void TMainForm::LoadThumbnail(const TPhoto& photo) {
-    const std::string path = FThumbDir + FileNamePart(photo.FileName);
+    const std::string path = PhotoFilePath(FThumbDir, photo.FileName);
     FThumbView->Bitmap().Delete();
-    if (std::filesystem::exists(path)) {
+    if (!path.empty() && std::filesystem::exists(path)) {
         try {
             FThumbView->Bitmap() = ReadJpegFile(path);
         } catch (const std::exception&) {
@@ -60,13 +67,12 @@ void TMainForm::LoadThumbnail(const TPhoto& photo) {
     FThumbView->Changed();
 }
 
-uint32_t TMainForm::AlbumByteSize() const {
+uint64_t TMainForm::AlbumByteSize() const {
     TAlbumNode* album = AlbumOf(SelectedNode());
-    uint32_t size = 0;
+    uint64_t size = 0;
     if (album)
         for (int i = 0; i < album->childCount(); ++i)
-            if (TPhotoNode* photo = AsPhotoNode(album->child(i)))
-                size += static_cast<uint32_t>(photo->Photo().ImageSize) + static_cast<uint32_t>(photo->Photo().ThumbSize);
+            if (TPhotoNode* photo = AsPhotoNode(album->child(i))) size += PhotoByteSize(photo->Photo());
     return size;
 }
 
@@ -80,10 +86,10 @@ void TMainForm::FAlbumTreeClick() {
             FModified = false;
         }
         tbDiscardClick();
-        uint32_t size = 0;
+        uint64_t size = 0;
         if (TPhotoNode* photo = AsPhotoNode(node)) {
             FImageSource = isAlbumPhoto;
-            size = static_cast<uint32_t>(photo->Photo().ImageSize) + static_cast<uint32_t>(photo->Photo().ThumbSize);
+            size = PhotoByteSize(photo->Photo());
             LoadThumbnail(photo->Photo());
             FStatusPanels[2]->setText(ToDisplay(FileNamePart(photo->Photo().FileName)));
         } else {
@@ -130,7 +136,7 @@ void TMainForm::TreeEditClick() {
     if (TPhotoNode* photo = AsPhotoNode(node)) {
         const bool loadPreview = FWorkBitmap.Empty();
         try {
-            if (loadPreview) FWorkBitmap = LoadPictureFile(FImageDir + FileNamePart(photo->Photo().FileName));
+            if (loadPreview) FWorkBitmap = LoadPhotoImage(photo->Photo());
         } catch (const std::exception& error) {
             FPrompts->ShowError(this, QString::fromStdString(error.what()));
             return;
@@ -145,11 +151,12 @@ void TMainForm::TreeEditClick() {
     }
 }
 
-// Only album labels can be edited; a confirmed new label becomes the album's title.
+// Only album labels can be edited; a confirmed new label becomes the album's title. A label
+// confirmed as it was shown keeps the title's bytes, whatever their encoding.
 void TMainForm::FAlbumTreeEdited(QTreeWidgetItem* node) {
     TAlbumNode* album = AsAlbumNode(node);
     if (!album) return;
-    const std::string title = FromDisplay(album->text(0));
+    const std::string title = EditedText(album->text(0), album->Album().Title);
     if (title == album->Album().Title) return;
     album->Album().Title = title;
     FAlbumsModified = true;
@@ -185,20 +192,25 @@ void TMainForm::ShowPhoto() {
     TPhotoNode* photo = AsPhotoNode(SelectedNode());
     if (!photo) return;
     TBusyCursor busy;
-    FImageSource = isAlbumPhoto;
-    FImageFile = photo->Photo().FileName;
-    FImgView->Bitmap().Delete();
-    FImgView->Changed();
     try {
-        FWorkBitmap = LoadPictureFile(FImageDir + FileNamePart(photo->Photo().FileName));
+        // Decoded first: a photo that cannot be shown leaves the current image as it was.
+        TakeImage(LoadPhotoImage(photo->Photo()), isAlbumPhoto, StoredFileName(photo->Photo().FileName), true);
     } catch (const std::exception& error) {
         FPrompts->ShowError(this, QString::fromStdString(error.what()));
-        UpdateActions();
-        return;
     }
-    ShowWorkBitmap();
-    ApplyZoomMode();
-    UpdateActions();
+}
+
+// The photo's image file in the image folder, by the file-name part of its stored name only;
+// a damaged name is refused before any file is touched.
+std::string TMainForm::PhotoImagePath(const std::string& storedName) const {
+    const std::string path = PhotoFilePath(FImageDir, storedName);
+    if (path.empty())
+        throw std::runtime_error("The photo's file name \"" + storedName + "\" does not name a file in the image folder.");
+    return path;
+}
+
+TBitmap32 TMainForm::LoadPhotoImage(const TPhoto& photo) const {
+    return LoadPictureFile(PhotoImagePath(photo.FileName));
 }
 
 // ---- dragging ----

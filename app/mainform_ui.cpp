@@ -305,7 +305,7 @@ void TMainForm::CreatePanels() {
     FImgView->viewport()->installEventFilter(this);
     connect(FAlbumTree, &QTreeWidget::itemClicked, this, &TMainForm::FAlbumTreeClick);
     connect(FAlbumTree, &QTreeWidget::itemDoubleClicked, this, &TMainForm::TreeEditClick);
-    connect(FAlbumTree, &QTreeWidget::itemChanged, this, &TMainForm::FAlbumTreeEdited);
+    FAlbumTree->LabelEdited = [this](QTreeWidgetItem* node) { FAlbumTreeEdited(node); };
     connect(FAlbumTree, &QTreeWidget::currentItemChanged, this, &TMainForm::UpdateNodePictures);
 
     Splitter1 = new QSplitter(Qt::Horizontal);

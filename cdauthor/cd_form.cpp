@@ -159,6 +159,7 @@ QLayout* TCDForm::MakeFooter() {
     edTitle = new QLineEdit;
     edTitle->setObjectName("edTitle");
     edTitle->setMaxLength(32);
+    edTitle->setValidator(new TNoControlCharsValidator(edTitle));
     SetCDHint(edTitle, "Enter a title for the CD");
     Label1->setBuddy(edTitle);
 

@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class QCheckBox;
 class QLabel;
@@ -104,6 +105,7 @@ private:
     // cd_form_job.cpp: the write job
     void ApplyJobSettings(bool toFile);
     bool WaitForBlankDisc();
+    TDiscContent LayoutContent() const;
     bool BuildContent();
     void StartRecorderJob();
     void StartFileJob();
@@ -111,6 +113,7 @@ private:
     void SetBusy(bool busy);
     void OnAddFile(const std::string& longFileName);
     void WriteDone(const std::string& error);
+    void ShowLeftOut(const std::string& outcome, std::vector<std::string> lines);
     void FinishPendingJob();
     std::string Title() const;
 

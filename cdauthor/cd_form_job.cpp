@@ -26,7 +26,11 @@ void TCDForm::btnBurnClick() {
     if (FJobRunning) return;  // the end of the last job has not been handled yet
     const bool toFile = cxISOFile->isChecked();
     if (toFile) {
-        const QString file = FPrompts->SaveIsoFile(this);
+        // An image file never replaces what the disc is made from.
+        const TDiscContent content = LayoutContent();
+        const QString file = FPrompts->SaveIsoFile(this, [&content](const QString& target) {
+            return QString::fromStdString(ImageTargetRefusal(target.toStdString(), content));
+        });
         if (file.isEmpty()) return;
         FBurner.ISOFileName = file.toStdString();
     }
@@ -69,17 +73,22 @@ bool TCDForm::WaitForBlankDisc() {
     return !FWaitAborted;
 }
 
-bool TCDForm::BuildContent() {
+TDiscContent TCDForm::LayoutContent() const {
     TDiscContent content;
     for (const TAlbum* album : LBLayout->Albums()) content.Albums.push_back(album);
+    content.AlbumDir = FFolders.AlbumDir;
     content.ImageDir = FFolders.ImageDir;
     content.ThumbDir = FFolders.ThumbDir;
     content.Title = Title();
     content.ViewerPath = ViewerPath;
     content.WebPages = FWebPages;
+    return content;
+}
+
+bool TCDForm::BuildContent() {
     std::string error;
     if (!FTemp.Create()) error = "Can't create a folder in " + TDiscTempFiles::SystemTempFolder();
-    else if (BuildDiscContent(FBurner, content, FTemp, error)) return true;
+    else if (BuildDiscContent(FBurner, LayoutContent(), FTemp, error)) return true;
     SetMessage(QString::fromStdString("Error: " + error));
     EndDiscJob(FBurner, FTemp);
     RefuseStart();
@@ -148,6 +157,7 @@ void TCDForm::btnAbortClick() {
 void TCDForm::WriteDone(const std::string& error) {
     // The recording thread and its producer let go of the disc tree before it is emptied.
     FBurner.WaitForJob();
+    std::vector<std::string> leftOut = LeftOutReport(FBurner.LeftOutFiles());
     FTemp.Delete();
     FTimer->stop();
     FBurner.SynchronizeCache(300000, false);
@@ -162,8 +172,19 @@ void TCDForm::WriteDone(const std::string& error) {
     FJobRunning = false;
     SetBusy(false);
     const std::string reason = TrimBlanks(error);
-    if (!reason.empty()) SetMessage(QString::fromStdString("Error: " + reason));
-    else SetMessage(cxTestBurn->isChecked() ? "Test was successful." : "CD created.");
+    const std::string outcome = !reason.empty()          ? "Error: " + reason
+                                : cxTestBurn->isChecked() ? "Test was successful."
+                                                          : "CD created.";
+    SetMessage(QString::fromStdString(outcome));
+    if (!leftOut.empty()) ShowLeftOut(outcome, leftOut);
+}
+
+// The outcome, then how many files were left off the disc, then which and why.
+void TCDForm::ShowLeftOut(const std::string& outcome, std::vector<std::string> lines) {
+    std::string text = outcome + "\n\n" + lines.back();
+    lines.pop_back();
+    for (const std::string& line : lines) text += "\n" + line;
+    FPrompts->ShowMessage(this, windowTitle(), QString::fromStdString(text));
 }
 
 // Closing the window while an aborted job is still ending: wait for that end and handle it.

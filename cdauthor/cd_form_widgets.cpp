@@ -25,6 +25,12 @@ QToolButton* MakeCDHelpButton(QWidget* window, const QString& helpFile) {
     return button;
 }
 
+QValidator::State TNoControlCharsValidator::validate(QString& input, int&) const {
+    for (const QChar c : input)
+        if (c.category() == QChar::Other_Control) return Invalid;
+    return Acceptable;
+}
+
 void ProcessEventsFor(int ms) {
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QValidator>
 
 #include <string>
 
@@ -15,6 +16,14 @@ void SetCDHint(QWidget* widget, const QString& hint);
 // The help button `sbHelp` of `window`; it and F1 inside the window open the contents page
 // of `helpFile`.
 QToolButton* MakeCDHelpButton(QWidget* window, const QString& helpFile);
+
+// Input that holds no control character: a title with a line break would add lines to
+// autorun.inf, so such text can be neither typed nor pasted.
+class TNoControlCharsValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override;
+};
 
 // Handles window events for `ms` milliseconds: a wait for the drive that keeps the windows
 // responsive without spinning.

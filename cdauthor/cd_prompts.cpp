@@ -12,7 +12,14 @@ bool TCDDialogPrompts::AskOkCancel(QWidget* parent, const QString& caption, cons
 }
 
 void TCDDialogPrompts::ShowMessage(QWidget* parent, const QString& caption, const QString& text) {
+    // A long list (files left off a disc) shows its first lines; all of them are in the details.
+    constexpr int kShownLines = 20;
+    const QStringList lines = text.split('\n');
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent);
+    if (lines.size() > kShownLines) {
+        box.setText(lines.mid(0, kShownLines).join('\n') + "\n...");
+        box.setDetailedText(text);
+    }
     box.exec();
 }
 
@@ -24,11 +31,16 @@ bool TCDDialogPrompts::AskCDSize(QWidget* parent, const QString& helpFile, int& 
     return TCDSizeForm::Execute(parent, helpFile, megabytes);
 }
 
-QString TCDDialogPrompts::SaveIsoFile(QWidget* parent) {
+QString TCDDialogPrompts::SaveIsoFile(QWidget* parent, const TTargetCheck& check) {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(kIsoFileFilter);
     dialog.setDefaultSuffix(kIsoDefaultSuffix);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().first();
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+        const QString file = dialog.selectedFiles().first();
+        const QString refusal = check(file);
+        if (refusal.isEmpty()) return file;
+        QMessageBox::warning(&dialog, dialog.windowTitle(), refusal);
+    }
 }

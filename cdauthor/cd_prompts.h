@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 class TCDPrompts {
@@ -17,8 +19,11 @@ public:
     virtual void ShowError(QWidget* parent, const QString& text) = 0;
     // "Set CD-R Size"; true on OK with the size typed, in megabytes.
     virtual bool AskCDSize(QWidget* parent, const QString& helpFile, int& megabytes) = 0;
-    // The save dialog for the image file; an empty path when cancelled.
-    virtual QString SaveIsoFile(QWidget* parent) = 0;
+    // Why a chosen image file cannot be taken; empty when it can.
+    using TTargetCheck = std::function<QString(const QString& file)>;
+    // The save dialog for the image file; an empty path when cancelled. A file that `check`
+    // refuses is not taken: the dialog says why and asks again.
+    virtual QString SaveIsoFile(QWidget* parent, const TTargetCheck& check) = 0;
 };
 
 class TCDDialogPrompts : public TCDPrompts {
@@ -27,7 +32,7 @@ public:
     void ShowMessage(QWidget* parent, const QString& caption, const QString& text) override;
     void ShowError(QWidget* parent, const QString& text) override;
     bool AskCDSize(QWidget* parent, const QString& helpFile, int& megabytes) override;
-    QString SaveIsoFile(QWidget* parent) override;
+    QString SaveIsoFile(QWidget* parent, const TTargetCheck& check) override;
 };
 
 // The save dialog's file type and default extension.

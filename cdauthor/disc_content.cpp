@@ -3,9 +3,13 @@
 #include "disc_web.h"
 #include "file_names.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -25,6 +29,35 @@ std::string CatalogueBytes(const std::vector<const TAlbum*>& albums) {
     std::ostringstream out(std::ios::binary);
     WriteAlbumCatalogue(out, albums);
     return out.str();
+}
+
+// A file or folder as the file system knows it, whatever name or link leads to it.
+struct TFileIdentity {
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    bool operator==(const TFileIdentity&) const = default;
+};
+
+std::optional<TFileIdentity> IdentityOf(const std::string& path) {
+    struct stat info {};
+    if (path.empty() || stat(path.c_str(), &info) != 0) return std::nullopt;
+    return TFileIdentity{info.st_dev, info.st_ino};
+}
+
+// Every file a job reads: the album files, the layout's photos and thumbnails, the viewer.
+std::vector<std::string> InputFiles(const TDiscContent& content) {
+    std::vector<std::string> files{content.ViewerPath};
+    std::error_code error;
+    if (!content.AlbumDir.empty())
+        for (const auto& entry : fs::directory_iterator(content.AlbumDir, error))
+            if (entry.is_regular_file(error)) files.push_back(entry.path().string());
+    for (const TAlbum* album : content.Albums)
+        for (int i = 0; i < album->Project.PhotoCount(); ++i) {
+            const std::string name = FileNamePart(album->Project.PhotoAt(i)->FileName);
+            files.push_back(WithTrailingSlash(content.ImageDir) + name);
+            files.push_back(WithTrailingSlash(content.ThumbDir) + name);
+        }
+    return files;
 }
 
 } // namespace
@@ -90,6 +123,39 @@ std::string VolumeIdFor(const std::string& title) {
     return title.empty() ? "Fotolark" : title;
 }
 
+bool HasControlCharacters(const std::string& text) {
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x20 || u == 0x7F;
+    });
+}
+
+std::string ImageTargetRefusal(const std::string& target, const TDiscContent& content) {
+    std::error_code error;
+    // Each folder above the target (its real path, so ".." and links lead where they point),
+    // compared by identity so that another mount of the same folder counts as well.
+    const fs::path targetFolder = fs::weakly_canonical(fs::absolute(target, error).parent_path(), error);
+    const auto targetFile = IdentityOf(target);
+    for (const std::string* folder : {&content.AlbumDir, &content.ThumbDir, &content.ImageDir}) {
+        const auto protectedFolder = IdentityOf(*folder);
+        if (!protectedFolder) continue;
+        if (targetFile == protectedFolder)
+            return target + " is " + *folder + ", which holds your albums and photos; "
+                   "choose another place for the image file.";
+        for (fs::path above = targetFolder;; above = above.parent_path()) {
+            if (IdentityOf(above.string()) == protectedFolder)
+                return target + " is inside " + *folder + ", which holds your albums and photos; "
+                       "choose another place for the image file.";
+            if (above == above.root_path() || above.empty()) break;
+        }
+    }
+    if (!targetFile) return {};
+    for (const std::string& input : InputFiles(content))
+        if (IdentityOf(input) == targetFile)
+            return target + " is " + input + ", which goes onto the disc; choose another name for the image file.";
+    return {};
+}
+
 std::string AutorunText(const std::string& title) {
     return "[autorun]\r\nopen=Diorama.exe\r\nicon=Diorama.exe\r\nlabel=" +
            (title.empty() ? std::string("Photo Album Viewer") : title) + "\r\n";
@@ -105,6 +171,10 @@ std::string AddingFileMessage(const std::string& longFileName) {
 
 bool BuildDiscContent(TMCDBurner& burner, const TDiscContent& content, const TDiscTempFiles& temp,
                       std::string& error) {
+    if (HasControlCharacters(content.Title)) {
+        error = "The title holds a control character, such as a line break";
+        return false;
+    }
     if (!WriteWholeFile(temp.CataloguePath(), CatalogueBytes(content.Albums), error) ||
         !WriteWholeFile(temp.AutorunPath(), AutorunText(content.Title), error))
         return false;
@@ -112,7 +182,7 @@ bool BuildDiscContent(TMCDBurner& burner, const TDiscContent& content, const TDi
 
     burner.InsertFile("\\", temp.AutorunPath(), false);
     if (!content.Title.empty()) burner.InsertFile("\\", temp.TitlePath(), false);
-    burner.InsertFile("\\", content.ViewerPath, false);
+    burner.InsertFileAs("\\", content.ViewerPath, kViewerDiscName);
     burner.InsertFile("\\", temp.CataloguePath(), false);
     burner.CreateDirPath("\\Images");
     burner.CreateDirPath("\\Thumbs");
@@ -125,6 +195,15 @@ bool BuildDiscContent(TMCDBurner& burner, const TDiscContent& content, const TDi
     }
     if (content.WebPages) AddWebPages(burner, content);
     return true;
+}
+
+std::vector<std::string> LeftOutReport(const std::vector<TLeftOutFile>& files) {
+    std::vector<std::string> lines;
+    for (const TLeftOutFile& file : files)
+        lines.push_back(file.DiscPath + ": " + LeftOutReasonText(file) + " (" + file.SourcePath + ")");
+    if (files.size() == 1) lines.push_back("1 file was left out of the disc.");
+    else if (!files.empty()) lines.push_back(std::to_string(files.size()) + " files were left out of the disc.");
+    return lines;
 }
 
 void EndDiscJob(TMCDBurner& burner, TDiscTempFiles& temp) {

@@ -51,7 +51,7 @@ bool IsUnreserved(unsigned char c) {
 } // namespace
 
 std::string PageText(const std::string& bytes) {
-    if (DecodeUtf8(bytes)) return bytes;
+    if (IsUtf8(bytes)) return bytes;
     std::string text;
     text.reserve(bytes.size() * 2);
     for (unsigned char c : bytes) AppendUtf8(text, c >= 0x80 && c < 0xA0 ? kCp1252High[c - 0x80] : char16_t(c));

@@ -1,5 +1,7 @@
 #include "disc_options.h"
 
+#include "disc_content.h"
+
 namespace {
 
 // Characters of a UTF-8 text: every byte that does not continue a sequence.
@@ -31,6 +33,10 @@ bool ParseDiscOptions(const std::vector<std::string>& args, TDiscOptions& option
         const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h") {
             options.Help = true;
+            return true;
+        }
+        if (arg == "--version") {
+            options.Version = true;
             return true;
         }
         bool* flag = arg == "--verbose"       ? &options.Verbose
@@ -89,6 +95,10 @@ bool ParseDiscOptions(const std::vector<std::string>& args, TDiscOptions& option
         error = "the title has more than 32 characters";
         return false;
     }
+    if (HasControlCharacters(options.Title)) {
+        error = "the title holds a control character, such as a line break";
+        return false;
+    }
     return true;
 }
 
@@ -103,7 +113,8 @@ std::string DiscUsageText() {
            "disc in a CD/DVD recorder, exactly as the \"Create a CD\" window does, with web\n"
            "pages (index.html and Web/) that show the albums in any browser.\n"
            "\n"
-           "  --iso FILE       the image file to write (an existing file is replaced)\n"
+           "  --iso FILE       the image file to write (an existing file is replaced; never a\n"
+           "                   file the disc is made from, nor one in Albums/ or Images/)\n"
            "  --drive LETTER   the recorder to write to: a drive letter (D is /dev/sr0, E is\n"
            "                   /dev/sr1, ...) or its device node; the disc is ejected at the end\n"
            "  --test-write     with --drive: a test write, which records nothing\n"
@@ -114,12 +125,14 @@ std::string DiscUsageText() {
            "                   albums, in the order wanted (default: every album, in saved order)\n"
            "  --base DIR       the Fotolark base folder holding Albums/ and Images/\n"
            "                   (default: the base folder of Fotolark's settings)\n"
-           "  --viewer FILE    the album viewer to place on the disc (default: the\n"
-           "                   Diorama.exe installed with Fotolark)\n"
+           "  --viewer FILE    the album viewer to place on the disc, where it is always\n"
+           "                   called Diorama.exe (default: the one installed with Fotolark)\n"
            "  --no-web         leave the web pages off the disc\n"
            "  --verbose        list every file as it is added, and the disc component's trace\n"
+           "                   (files left off the disc are always listed)\n"
            "  --help           show this text\n"
+           "  --version        show the version\n"
            "\n"
            "Exit status: 0 when the image or disc was written, 1 when the job failed (the reason\n"
-           "is printed), 2 for a usage error.\n";
+           "is printed), 2 for a usage error or an image file that would overwrite an input.\n";
 }

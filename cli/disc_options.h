@@ -16,6 +16,7 @@ struct TDiscOptions {
     bool WebPages = true;             // index.html and Web/ on the disc (--no-web: none)
     bool Verbose = false;
     bool Help = false;
+    bool Version = false;
 };
 
 constexpr size_t kMaxTitleCharacters = 32;

@@ -88,6 +88,7 @@ bool ContentFor(const TDiscOptions& options, TAlbumList& albums, TDiscContent& c
         error += " in " + folders.AlbumDir;
         return false;
     }
+    content.AlbumDir = folders.AlbumDir;
     content.ImageDir = folders.ImageDir;
     content.ThumbDir = folders.ThumbDir;
     content.Title = options.Title;
@@ -116,6 +117,11 @@ std::string RunJobToEnd(TMCDBurner& burner, const std::string& label, const std:
     return result.get();
 }
 
+// Every file the tree left off the disc, without --verbose too: one line each and the count.
+void ReportLeftOut(const TMCDBurner& burner) {
+    for (const std::string& line : LeftOutReport(burner.LeftOutFiles())) std::cerr << "fotolark-disc: " << line << "\n";
+}
+
 int RunJob(const TDiscOptions& options) {
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);
@@ -123,6 +129,13 @@ int RunJob(const TDiscOptions& options) {
     TDiscContent content;
     std::string error;
     if (!ContentFor(options, albums, content, error)) return Fail(error);
+    if (!options.IsoFile.empty()) {
+        const std::string refusal = ImageTargetRefusal(options.IsoFile, content);
+        if (!refusal.empty()) {
+            std::cerr << "fotolark-disc: " << refusal << "\n";
+            return 2;
+        }
+    }
     if (!fs::exists(content.ViewerPath))
         std::cerr << "fotolark-disc: warning: the album viewer " << content.ViewerPath
                   << " is missing; the disc will have none\n";
@@ -145,6 +158,7 @@ int RunJob(const TDiscOptions& options) {
     if (!temp.Create()) return Fail("can't create a folder in " + TDiscTempFiles::SystemTempFolder());
     bool jobRan = false;
     if (BuildDiscContent(burner, content, temp, error)) {
+        ReportLeftOut(burner);
         burner.PrepareImage(!toDrive);
         if (StopSignal) {
             error = "Error: OPERATION ABORTED BY USER";
@@ -174,6 +188,10 @@ int main(int argc, char** argv) {
     }
     if (options.Help) {
         std::cout << DiscUsageText();
+        return 0;
+    }
+    if (options.Version) {
+        std::cout << "fotolark-disc " FOTOLARK_VERSION "\n";
         return 0;
     }
     if (options.ListDrives) {

@@ -54,6 +54,27 @@ TDateParts DecodeDateTime(TDateTime value) {
     return parts;
 }
 
+int8_t QuarterHoursEastAt(std::time_t when) {
+    std::tm local{};
+    localtime_r(&when, &local);
+    return static_cast<int8_t>(local.tm_gmtoff / (15 * 60));
+}
+
+int8_t QuarterHoursEastAtLocal(TDateTime value) {
+    const TDateParts parts = DecodeDateTime(value);
+    std::tm local{};
+    local.tm_year = parts.Year - 1900;
+    local.tm_mon = parts.Month - 1;
+    local.tm_mday = parts.Day;
+    local.tm_hour = parts.Hour;
+    local.tm_min = parts.Minute;
+    local.tm_sec = parts.Second;
+    local.tm_isdst = -1;  // whichever is in force on that day
+    const std::time_t when = mktime(&local);
+    return when == static_cast<std::time_t>(-1) ? static_cast<int8_t>(StandardTimeQuarterHours())
+                                                : QuarterHoursEastAt(when);
+}
+
 int StandardTimeQuarterHours() {
     tzset();
     // `timezone` is seconds west of UTC; the bias in minutes is west-positive as well.

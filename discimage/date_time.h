@@ -3,6 +3,7 @@
 
 #include "disc_entries.h"
 
+#include <cstdint>
 #include <ctime>
 
 struct TDateParts {
@@ -17,3 +18,8 @@ TDateTime EncodeDateTime(const TDateParts& parts);
 
 // Quarter hours east of UTC of the standard-time zone (daylight saving not applied).
 int StandardTimeQuarterHours();
+// Quarter hours east of UTC in force at `when`, daylight saving included.
+int8_t QuarterHoursEastAt(std::time_t when);
+// The same for a local date-time; in the hour that a change back to standard time repeats,
+// the system's choice of the two.
+int8_t QuarterHoursEastAtLocal(TDateTime value);

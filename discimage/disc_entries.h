@@ -41,6 +41,7 @@ struct TFEntry {
     int32_t Attr = 0;
     TDEntry* Dir = nullptr;  // the subdirectory, for a subdirectory entry
     TFEntry* Next = nullptr;
+    int8_t GmtOffset = 0;    // quarter hours east of UTC in force at DateTime
     // The contents of a file made in memory (InsertData); none for a file read from disk.
     std::shared_ptr<const std::string> Data;
 

@@ -7,8 +7,11 @@
 
 #include "file_names.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <unordered_map>
 
 std::vector<TDEntry*> DirList;
@@ -45,6 +48,7 @@ struct TTreeIndex {
     }
 };
 TTreeIndex Index;
+std::vector<TLeftOutFile> LeftOut;
 
 std::string UpperAscii(std::string text) {
     for (char& c : text)
@@ -52,16 +56,45 @@ std::string UpperAscii(std::string text) {
     return text;
 }
 
-// The long names from the root down to `dir`, each after a "\\"; empty for the root.
-std::string DiscPathOf(const TDEntry* dir) {
-    std::string path;
+std::string ComputePathKey(const TDEntry* dir) {
+    std::string key = "\\";
+    for (const TDEntry* level = dir; level->ParentDir != level; level = level->ParentDir)
+        key = "\\" + level->LongName + key;
+    key.pop_back();
+    return UpperAscii(key);
+}
+
+// The key under which a directory's entries are looked up: the name as Joliet writes it, with
+// ASCII letters folded, so that two names a reader could not tell apart share a key.
+std::string NameKey(const std::string& longName) {
+    std::u16string units = JolietUnits(longName);
+    for (char16_t& unit : units)
+        if (unit >= u'a' && unit <= u'z') unit = static_cast<char16_t>(unit - u'a' + u'A');
+    return BigEndianBytes(units);
+}
+
+// "\Images\name": the path of a file `name` in `dir`, with the names' own letter case.
+std::string DiscPathOf(const TDEntry* dir, const std::string& name) {
+    std::string path = "\\" + name;
     for (const TDEntry* level = dir; level->ParentDir != level; level = level->ParentDir)
         path = "\\" + level->LongName + path;
     return path;
 }
 
-std::string ComputePathKey(const TDEntry* dir) {
-    return UpperAscii(DiscPathOf(dir));
+void NoteLeftOut(const TDEntry* dir, const std::string& name, const std::string& sourcePath,
+                 TLeftOutReason reason, const std::string& takenBy = {}) {
+    TLeftOutFile file{sourcePath, DiscPathOf(dir, name), reason, takenBy};
+    const bool listed = std::any_of(LeftOut.begin(), LeftOut.end(), [&](const TLeftOutFile& other) {
+        return other.SourcePath == file.SourcePath && other.DiscPath == file.DiscPath;
+    });
+    if (!listed) LeftOut.push_back(std::move(file));
+}
+
+bool IsReadable(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    close(fd);
+    return true;
 }
 
 void AppendEntry(TDEntry* dir, TFEntry* entry) {
@@ -73,7 +106,7 @@ void AppendEntry(TDEntry* dir, TFEntry* entry) {
 TFEntry* FindChild(const TDEntry* dir, const std::string& longName) {
     const auto children = Index.Children.find(dir);
     if (children == Index.Children.end()) return nullptr;
-    const auto entry = children->second.find(UpperAscii(longName));
+    const auto entry = children->second.find(NameKey(longName));
     return entry == children->second.end() ? nullptr : entry->second;
 }
 
@@ -108,6 +141,16 @@ void TMCDBurner::EmptyTree() {
     DirCount = 0;
     FileCount = 0;
     Index.Clear();
+    LeftOut.clear();
+}
+
+const std::vector<TLeftOutFile>& TMCDBurner::LeftOutFiles() const {
+    return LeftOut;
+}
+
+bool TMCDBurner::WasLeftOut(const std::string& DiscPath) const {
+    return std::any_of(LeftOut.begin(), LeftOut.end(),
+                       [&](const TLeftOutFile& file) { return file.DiscPath == DiscPath; });
 }
 
 bool TMCDBurner::ResetTree(int32_t AMaxFiles, int32_t AMaxDirs) {
@@ -204,15 +247,21 @@ TDEntry* TMCDBurner::AddDirEntry(TDEntry* Parent, const std::string& LongName, c
     entry->Attr = Attr;
     entry->Dir = dir;
     entry->DateTime = DateTime;
+    entry->GmtOffset = QuarterHoursEastAtLocal(DateTime);
     dir->PathKey = ComputePathKey(dir);
 
     Index.Dirs.emplace(dir->PathKey, dir);
-    Index.Children[Parent].emplace(UpperAscii(LongName), entry);
+    Index.Children[Parent].emplace(NameKey(LongName), entry);
     Index.ShortNames.Add(Parent, shortName);
     return dir;
 }
 
 int32_t TMCDBurner::InsertFile(const std::string& DestPath, const std::string& FilePath, bool SavePath) {
+    return InsertFileAs(DestPath, FilePath, FileNamePart(FilePath), SavePath);
+}
+
+int32_t TMCDBurner::InsertFileAs(const std::string& DestPath, const std::string& FilePath,
+                                 const std::string& DiscName, bool SavePath) {
     TDEntry* dir = nullptr;
     if (SavePath) {
         const std::string folder = DiscFolderOf(FilePath);
@@ -226,12 +275,21 @@ int32_t TMCDBurner::InsertFile(const std::string& DestPath, const std::string& F
         return 0;
     }
     struct stat info {};
-    if (stat(FilePath.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+    if (stat(FilePath.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        NoteLeftOut(dir, DiscName, FilePath, lrMissing);
+        return -1;
+    }
+    // A file that cannot be read would end the job half-way; it is left out at once instead.
+    if (!IsReadable(FilePath)) {
+        NoteLeftOut(dir, DiscName, FilePath, lrUnreadable);
+        return 1;
+    }
 
     TFoundFile found;
-    found.Name = FileNamePart(FilePath);
+    found.Name = DiscName;
     found.Size = info.st_size;
     found.DateTime = FileDateTime(info.st_mtime);
+    found.GmtOffset = QuarterHoursEastAt(info.st_mtime);
     found.Attr = found.Name.starts_with('.') ? faHidden : 0;
     AddFileEntry(dir, found, FilePath);
     return 1;
@@ -244,13 +302,15 @@ int32_t TMCDBurner::InsertData(const std::string& DestPath, const std::string& F
         DebugMessage("INVALID DESTINATION PATH", 4);
         return 0;
     }
+    const std::time_t now = std::time(nullptr);
     TFoundFile found;
     found.Name = FileName;
     found.Size = Data ? static_cast<int64_t>(Data->size()) : 0;
-    found.DateTime = NowAsFileDate();
+    found.DateTime = FileDateTime(now);
+    found.GmtOffset = QuarterHoursEastAt(now);
     found.Attr = FileName.starts_with('.') ? faHidden : 0;
     FPendingData = std::move(Data);
-    AddFileEntry(dir, found, DiscPathOf(dir) + "\\" + FileName);
+    AddFileEntry(dir, found, DiscPathOf(dir, FileName));
     FPendingData.reset();  // left over when no entry took it
     return 1;
 }
@@ -258,6 +318,7 @@ int32_t TMCDBurner::InsertData(const std::string& DestPath, const std::string& F
 void TMCDBurner::AddFileEntry(TDEntry* Dir, const TFoundFile& Found, const std::string& FullPath) {
     if (Found.Size > kLargestFile) {
         DebugMessage("FILE TOO LARGE FOR THE DISC: \"" + FullPath + "\"", 3);
+        NoteLeftOut(Dir, Found.Name, FullPath, lrTooLarge);
         return;
     }
     // A name without a dot is recorded with one (NOTES becomes NOTES.), so it is looked up so.
@@ -270,21 +331,30 @@ void TMCDBurner::AddFileEntry(TDEntry* Dir, const TFoundFile& Found, const std::
     if (shortName.find('.') == std::string::npos) shortName += '.';
     TDateTime dateTime = Found.DateTime;
     const bool replacing = foundFile && ReplaceFile;
-    bool skip = JolietUnits(longName).size() >= kSkippedNameLength;
+    const bool tooLong = JolietUnits(longName).size() >= kSkippedNameLength;
+    bool skip = tooLong;
 
     if (OnAddFile)
         OnAddFile(this, FullPath, longName, shortName, dateTime, Found.Attr, Found.Size, skip);
-    if (skip) return;
+    if (skip) {
+        // Only the length rule is reported: a handler that skips a file has its own reasons.
+        if (tooLong) NoteLeftOut(Dir, Found.Name, FullPath, lrNameTooLong);
+        return;
+    }
     if (!FitsRecord(shortName, longName, true)) {
         DebugMessage("FILE NAME TOO LONG FOR THE DISC, SKIPPED: \"" + FullPath + "\"", 3);
+        NoteLeftOut(Dir, Found.Name, FullPath, lrNameTooLong);
         return;
     }
 
     TFEntry* entry = nullptr;
     if (replacing) {
         entry = found;
-        Index.Children[Dir].erase(UpperAscii(entry->LongName));
+        Index.Children[Dir].erase(NameKey(entry->LongName));
     } else if (found) {
+        // The same source again (a photo in two albums) is on the disc once; another file
+        // whose name a reader cannot tell apart from the one there is left out.
+        if (found->SourcePath != FullPath) NoteLeftOut(Dir, Found.Name, FullPath, lrNameTaken, found->LongName);
         return;
     } else {
         entry = NewFileRecord();
@@ -296,8 +366,9 @@ void TMCDBurner::AddFileEntry(TDEntry* Dir, const TFoundFile& Found, const std::
     entry->Size = entry->JolietSize = Found.Size;
     entry->Attr = Found.Attr;
     entry->DateTime = dateTime;
+    entry->GmtOffset = dateTime == Found.DateTime ? Found.GmtOffset : QuarterHoursEastAtLocal(dateTime);
     entry->SourcePath = FullPath;
     entry->Data = std::move(FPendingData);
-    Index.Children[Dir].emplace(UpperAscii(longName), entry);
+    Index.Children[Dir].emplace(NameKey(longName), entry);
     Index.ShortNames.Add(Dir, entry->ShortName);
 }

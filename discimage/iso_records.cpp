@@ -40,9 +40,10 @@ void PutBytes(std::string& out, size_t at, const std::string& bytes) {
     out.replace(at, bytes.size(), bytes);
 }
 
-// 8-bit text copied as it is, cut to `length` and padded with blanks.
+// 8-bit text copied as it is, cut to `length` (never inside a UTF-8 character) and padded
+// with blanks.
 std::string AsciiField(const std::string& text, size_t length) {
-    std::string field = text.substr(0, length);
+    std::string field = CutAtCharacter(text, length);
     field.resize(length, ' ');
     return field;
 }

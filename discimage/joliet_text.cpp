@@ -1,7 +1,17 @@
 #include "joliet_text.h"
 
-std::optional<std::u16string> DecodeUtf8(const std::string& text) {
-    std::u16string units;
+#include <optional>
+
+namespace {
+
+// C0 controls, DEL and the C1 controls: no reader shows them in a name.
+bool IsControl(char32_t code) {
+    return code < 0x20 || (code >= 0x7F && code <= 0x9F);
+}
+
+// Decodes strict UTF-8 (no overlong forms, no surrogates); nullopt when `text` is not UTF-8.
+std::optional<std::u32string> DecodeUtf8(const std::string& text) {
+    std::u32string codes;
     for (size_t i = 0; i < text.size();) {
         const unsigned char lead = static_cast<unsigned char>(text[i]);
         int length = 0;
@@ -19,32 +29,33 @@ std::optional<std::u16string> DecodeUtf8(const std::string& text) {
         }
         const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
         if (overlong || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return std::nullopt;
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            units += static_cast<char16_t>(0xD800 + (code >> 10));
-            units += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
-        } else {
-            units += static_cast<char16_t>(code);
-        }
+        codes += code;
         i += length;
     }
-    return units;
+    return codes;
+}
+
+} // namespace
+
+bool IsUtf8(const std::string& text) {
+    return DecodeUtf8(text).has_value();
 }
 
 std::u16string JolietUnits(const std::string& text) {
-    if (auto decoded = DecodeUtf8(text)) return *decoded;
+    std::u32string codes;
+    if (auto decoded = DecodeUtf8(text)) codes = *decoded;
+    else
+        for (char c : text) codes += static_cast<char32_t>(static_cast<unsigned char>(c));
+    // Joliet is UCS-2: a character beyond 16 bits would need a surrogate pair, which some
+    // readers refuse, so it becomes "_" as a control character does.
     std::u16string units;
-    for (char c : text) units += static_cast<char16_t>(static_cast<unsigned char>(c));
+    units.reserve(codes.size());
+    for (char32_t code : codes) units += (code > 0xFFFF || IsControl(code)) ? u'_' : static_cast<char16_t>(code);
     return units;
 }
 
 std::string JolietField(const std::string& text, size_t units) {
     std::u16string value = JolietUnits(text);
-    if (value.size() > units) {
-        value.resize(units);
-        // Never leave half of a surrogate pair at the end.
-        if (value.back() >= 0xD800 && value.back() <= 0xDBFF) value.back() = u' ';
-    }
     value.resize(units, u' ');
     return BigEndianBytes(value);
 }
@@ -57,4 +68,13 @@ std::string BigEndianBytes(const std::u16string& units) {
         bytes += static_cast<char>(unit & 0xFF);
     }
     return bytes;
+}
+
+std::string CutAtCharacter(const std::string& text, size_t bytes) {
+    if (text.size() <= bytes) return text;
+    size_t cut = bytes;
+    // In UTF-8 a continuation byte never starts a character; other 8-bit text has none.
+    if (IsUtf8(text))
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    return text.substr(0, cut);
 }

@@ -1,13 +1,13 @@
 // Joliet names and texts: 16-bit units written big-endian.
 #pragma once
 
-#include <optional>
 #include <string>
 
-// Decodes strict UTF-8 (no overlong forms, no surrogates); nullopt when `text` is not UTF-8.
-std::optional<std::u16string> DecodeUtf8(const std::string& text);
+// True when `text` is strict UTF-8.
+bool IsUtf8(const std::string& text);
 
-// The UTF-16 units of a UTF-8 name; a name that is not valid UTF-8 gives one unit per byte.
+// The UCS-2 units of a UTF-8 name, one per character; a name that is not valid UTF-8 gives one
+// unit per byte. Characters beyond 16 bits and control characters become "_".
 std::u16string JolietUnits(const std::string& text);
 
 // The units of `text`, cut or padded with blanks to `units`, as big-endian bytes.
@@ -15,3 +15,6 @@ std::string JolietField(const std::string& text, size_t units);
 
 // `units` as big-endian bytes.
 std::string BigEndianBytes(const std::u16string& units);
+
+// The first `bytes` bytes of `text`, fewer when that would split a UTF-8 character.
+std::string CutAtCharacter(const std::string& text, size_t bytes);

@@ -6,12 +6,14 @@
 #pragma once
 
 #include "disc_entries.h"
+#include "left_out.h"
 #include "scsi_device.h"
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 class TMCDBurner;
 
@@ -30,6 +32,7 @@ struct TFoundFile {
     std::string Name;  // file name without folder
     int64_t Size = 0;
     TDateTime DateTime = 0;  // last write, local time
+    int8_t GmtOffset = 0;    // quarter hours east of UTC in force at that time
     int32_t Attr = 0;
 };
 
@@ -47,6 +50,9 @@ public:
                          TDateTime DateTime, int32_t Attr);
     // 1: found and offered to the tree, 0: no destination directory, -1: source not found.
     int32_t InsertFile(const std::string& DestPath, const std::string& FilePath, bool SavePath);
+    // InsertFile under the name `DiscName` instead of the file's own.
+    int32_t InsertFileAs(const std::string& DestPath, const std::string& FilePath, const std::string& DiscName,
+                         bool SavePath = false);
     void AddFileEntry(TDEntry* Dir, const TFoundFile& Found, const std::string& FullPath);
     // Offers a file whose contents are held in memory to the directory DestPath, under the
     // name FileName, as InsertFile offers one found on disk (OnAddFile, the name rules); its
@@ -54,6 +60,12 @@ public:
     int32_t InsertData(const std::string& DestPath, const std::string& FileName,
                        std::shared_ptr<const std::string> Data);
     TDEntry* RootDir() const;
+    // The files InsertFile was given since the last reset but left off the disc (missing,
+    // unreadable, too large, a name too long or already taken), each once, in that order.
+    const std::vector<TLeftOutFile>& LeftOutFiles() const;
+    // Whether the file meant for `DiscPath` (such as \Images\Photo.jpg, letter case as given
+    // to InsertFile) was left out.
+    bool WasLeftOut(const std::string& DiscPath) const;
 
     // ---- Volume layout ----
     // Lays out the tree from StartSector and appends every header sector to HeaderStream.

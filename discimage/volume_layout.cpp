@@ -85,7 +85,7 @@ std::string DirectorySectors(const TDEntry* dir, bool joliet, const TAreas& area
         fields.DataLength = static_cast<uint32_t>(joliet ? entry->JolietSize : entry->Size);
         fields.HasDate = true;
         fields.DateTime = entry->DateTime;
-        fields.GmtOffset = GmtOffset;
+        fields.GmtOffset = entry->GmtOffset;
         fields.Flags = static_cast<uint8_t>((entry->IsDirectory() ? 0x02 : 0x00) | ((entry->Attr & faHidden) ? 0x01 : 0x00));
         const std::string record = DirectoryRecord(EntryIdentifier(entry, joliet), fields);
         const size_t room = kSectorSize - bytes.size() % kSectorSize;

@@ -33,5 +33,5 @@ QString PathToDisplay(const std::string& path) {
 }
 
 std::string PhotoFilePath(const std::string& folder, const std::string& fileName) {
-    return WithTrailingSlash(folder) + FileNamePart(fileName);
+    return StoredFilePath(folder, fileName);
 }

@@ -20,5 +20,6 @@ std::vector<std::string> TextToNotes(const QString& text, const std::vector<std:
 // A local path as the user reads it.
 QString PathToDisplay(const std::string& path);
 // The image folder joined with the file-name part of a photo's `FileName`: a photo's file
-// never lies outside its folder, whatever the album file says.
+// never lies outside its folder, whatever the album file says. "" for a damaged name
+// (StoredFilePath), which names no file.
 std::string PhotoFilePath(const std::string& folder, const std::string& fileName);

@@ -18,8 +18,9 @@
 
 namespace {
 
-// The thumbnail, or an empty bitmap when it cannot be read.
+// The thumbnail, or an empty bitmap when it cannot be read or its name is damaged.
 TBitmap32 ReadThumbnail(const std::string& path) {
+    if (path.empty()) return {};
     try {
         return ReadJpegFile(path);
     } catch (const EImageError&) {

@@ -1,4 +1,5 @@
 // Settings in a real settings file, file naming and storage folders.
+#include "file_names.h"
 #include "prefs.h"
 
 #include <QSettings>
@@ -122,6 +123,51 @@ TEST_F(Prefs, NextImageNameSkipsNamesThatAreTaken) {
     std::ofstream(dir + "2026121000001.jpg") << "x";
     EXPECT_EQ(NextImageNameOn(dir, "20261210"), dir + "2026121000002.jpg");
     EXPECT_EQ(ReadFileNum(), 2);
+}
+
+// A disc cannot hold two names that differ only in letter case, so such a name counts as taken.
+TEST_F(Prefs, NextImageNameSkipsNamesTakenInAnotherLetterCase) {
+    const std::string dir = folder.string() + "/";
+    std::ofstream(dir + "2026121000000.JPG") << "x";
+    std::ofstream(dir + "2026121000001.Jpg") << "x";
+    EXPECT_EQ(NextImageNameOn(dir, "20261210"), dir + "2026121000002.jpg");
+    EXPECT_EQ(ReadFileNum(), 2);
+}
+
+TEST_F(Prefs, NamesInAFolderAreTakenWhateverTheirLetterCase) {
+    const std::string dir = folder.string() + "/";
+    std::ofstream(dir + "Beach.JPG") << "x";
+    const TNamesInFolder names(dir);
+    for (const char* name : {"Beach.JPG", "beach.jpg", "BEACH.jpg"}) EXPECT_TRUE(names.IsTaken(name)) << name;
+    for (const char* name : {"beach.jpeg", "Beach2.JPG", ""}) EXPECT_FALSE(names.IsTaken(name)) << name;
+    EXPECT_FALSE(TNamesInFolder(dir + "missing/").IsTaken("Beach.JPG"));
+}
+
+// The counter is the last number used: one that cannot be counted on from reads as
+// malformed, and a name never carries a sign.
+TEST_F(Prefs, AnImageCounterThatCannotBeIncrementedIsMalformed) {
+    const std::string dir = folder.string() + "/";
+    const struct { const char* stored; const char* next; } cases[] = {
+        {"2147483646", "202612102147483647.jpg"},
+        {"2147483647", "2026121000001.jpg"},
+        {"-1", "2026121000001.jpg"},
+        {"-2147483648", "2026121000001.jpg"},
+    };
+    for (const auto& c : cases) {
+        Put("Prefs/LastScan", "20261210");
+        Put("Prefs/Filenum", c.stored);
+        EXPECT_EQ(TPrefs().Filenum == 0, std::string(c.stored) != "2147483646") << c.stored;
+        EXPECT_EQ(NextImageNameOn(dir, "20261210"), dir + c.next) << c.stored;
+    }
+}
+
+TEST_F(Prefs, SkippingTakenNamesPastTheLastNumberStartsAgainAtZero) {
+    const std::string dir = folder.string() + "/";
+    std::ofstream(dir + "202612102147483647.jpg") << "x";
+    Put("Prefs/LastScan", "20261210");
+    Put("Prefs/Filenum", "2147483646");
+    EXPECT_EQ(NextImageNameOn(dir, "20261210"), dir + "2026121000000.jpg");
+    EXPECT_EQ(ReadFileNum(), 0);
 }
 
 TEST_F(Prefs, NewAlbumNameMovesToAFreeSecond) {

@@ -24,6 +24,7 @@ protected:
         Found = FindAlbums(Albums.Folders.AlbumDir);
         TDiscContent content;
         for (const auto& album : Found) content.Albums.push_back(album.get());
+        content.AlbumDir = Albums.Folders.AlbumDir;
         content.ImageDir = Albums.Folders.ImageDir;
         content.ThumbDir = Albums.Folders.ThumbDir;
         content.Title = title;
@@ -89,14 +90,101 @@ TEST_F(DiscContentTest, PhotosInLayoutOrderASharedPhotoOnceAndMissingFilesLeftOu
     EXPECT_EQ(Names(Burner.FindDir("\\Images")), expected);
     EXPECT_EQ(Names(Burner.FindDir("\\Thumbs")), expected);
     EXPECT_EQ(Burner.FindDir("\\Thumbs")->FirstChild->SourcePath, Albums.Folders.ThumbDir + "b.jpg");
+    EXPECT_EQ(LeftOutReport(Burner.LeftOutFiles()),
+              (std::vector<std::string>{"\\Images\\gone.jpg: missing (" + Albums.Folders.ImageDir + "gone.jpg)",
+                                        "\\Thumbs\\gone.jpg: missing (" + Albums.Folders.ThumbDir + "gone.jpg)",
+                                        "2 files were left out of the disc."}));
 }
 
-TEST_F(DiscContentTest, AMissingViewerIsLeftOutSilently) {
+// Two photos whose names differ only in letter case cannot both be on a disc: the second is
+// left out and reported, not dropped in silence.
+TEST_F(DiscContentTest, APhotoWhoseNameDiffersOnlyInCaseIsReported) {
+    Albums.AddAlbum("Holidays", 0, {"beach.jpg", "Beach.JPG"});
+    Build(Content(""));
+    EXPECT_EQ(Names(Burner.FindDir("\\Images")), std::vector<std::string>{"beach.jpg"});
+    EXPECT_TRUE(Burner.WasLeftOut("\\Images\\Beach.JPG"));
+    const std::vector<std::string> report = LeftOutReport(Burner.LeftOutFiles());
+    ASSERT_EQ(report.size(), 3u);
+    EXPECT_EQ(report[0], "\\Images\\Beach.JPG: name differs only in letter case from beach.jpg (" +
+                             Albums.Folders.ImageDir + "Beach.JPG)");
+    EXPECT_EQ(report[2], "2 files were left out of the disc.");
+    EXPECT_EQ(LeftOutReport({}), std::vector<std::string>{});
+    EXPECT_EQ(LeftOutReport({Burner.LeftOutFiles()[0]}).back(), "1 file was left out of the disc.");
+}
+
+TEST_F(DiscContentTest, AMissingViewerIsLeftOutAndListed) {
     TDiscContent content = Content("");
     content.ViewerPath = Scratch.Path() + "/nowhere/Diorama.exe";
     Build(content);
     EXPECT_EQ(Names(Burner.RootDir()),
               (std::vector<std::string>{"autorun.inf", "Albums.dat", "Images", "Thumbs", "index.html", "Web"}));
+    EXPECT_TRUE(Burner.WasLeftOut("\\Diorama.exe"));
+}
+
+// autorun.inf opens Diorama.exe, so the viewer has that name on the disc whatever its file is called.
+TEST_F(DiscContentTest, TheViewerIsAlwaysDioramaExeOnTheDisc) {
+    TDiscContent content = Content("");
+    content.ViewerPath = Scratch.Write("viewer-2.1.exe", "MZ another build");
+    Build(content);
+    EXPECT_EQ(Names(Burner.RootDir()),
+              (std::vector<std::string>{"autorun.inf", "Diorama.exe", "Albums.dat", "Images", "Thumbs", "index.html", "Web"}));
+    EXPECT_EQ(Burner.RootDir()->FirstChild->Next->SourcePath, content.ViewerPath);
+    EXPECT_EQ(Burner.RootDir()->FirstChild->Next->ShortName, "DIORAMA.EXE");
+}
+
+// A line break in the title would add lines to autorun.inf.
+TEST_F(DiscContentTest, ATitleWithAControlCharacterIsRefused) {
+    for (const char* title : {"Summer\r\nopen=evil.exe", "Tab\there", "Bell\a", "Del\x7F"}) {
+        EXPECT_TRUE(HasControlCharacters(title)) << title;
+        TDiscTempFiles temp;
+        ASSERT_TRUE(temp.Create(Scratch.Path()));
+        std::string error;
+        EXPECT_FALSE(BuildDiscContent(Burner, Content(title), temp, error));
+        EXPECT_EQ(error, "The title holds a control character, such as a line break");
+        EXPECT_FALSE(fs::exists(temp.AutorunPath()));
+    }
+    EXPECT_FALSE(HasControlCharacters("Grüße aus Köln, Sommer 2004 ☀"));
+}
+
+// An image file never replaces what the disc is made from, under any name, nor lands in the
+// folders that hold the albums and photos.
+TEST_F(DiscContentTest, ImageTargetsThatWouldOverwriteAnInputAreRefused) {
+    Albums.AddAlbum("Holidays", 0, {"a.jpg"});
+    Albums.AddAlbum("Other", 1, {"z.jpg"});  // not in the layout below, but read by the job
+    const TDiscContent content = [&] {
+        TDiscContent all = Content("");
+        all.Albums.pop_back();
+        return all;
+    }();
+    const TStorageFolders& folders = Albums.Folders;
+    const std::string base = Scratch.Path() + "/base/";
+    fs::create_hard_link(folders.ImageDir + "a.jpg", Scratch.Path() + "/hard-link.iso");
+    fs::create_symlink(folders.AlbumDir + "album0.alb", Scratch.Path() + "/link.iso");
+    fs::create_directory(Scratch.Path() + "/elsewhere");
+    const struct {
+        std::string Target;
+        std::string Refusal;  // empty: accepted
+    } cases[] = {
+        {folders.ImageDir + "a.jpg", " is inside " + folders.ImageDir},
+        {folders.ImageDir + "new.iso", " is inside " + folders.ImageDir},
+        {folders.ThumbDir + "new.iso", " is inside " + folders.AlbumDir},
+        {folders.AlbumDir + "album1.alb", " is inside " + folders.AlbumDir},
+        {base + "Images/../Albums/x.iso", " is inside " + folders.AlbumDir},
+        {base + "Images", " is " + folders.ImageDir + ", which holds your albums and photos"},
+        {Scratch.Path() + "/hard-link.iso", " is " + folders.ImageDir + "a.jpg, which goes onto the disc"},
+        {Scratch.Path() + "/link.iso", " is " + folders.AlbumDir + "album0.alb, which goes onto the disc"},
+        {content.ViewerPath, " is " + content.ViewerPath + ", which goes onto the disc"},
+        {Scratch.Path() + "/elsewhere/../base/Images/b.iso", " is inside " + folders.ImageDir},
+        {base + "out.iso", ""},
+        {base + "Images/../out.iso", ""},
+        {Scratch.Path() + "/elsewhere/out.iso", ""},
+        {"relative.iso", ""},
+    };
+    for (const auto& c : cases) {
+        const std::string refusal = ImageTargetRefusal(c.Target, content);
+        if (c.Refusal.empty()) EXPECT_EQ(refusal, "") << c.Target;
+        else EXPECT_EQ(refusal.find(c.Target + c.Refusal), 0u) << c.Target << ": " << refusal;
+    }
 }
 
 TEST_F(DiscContentTest, EndOfJobDeletesTheTemporaryFilesAndEmptiesTheTree) {

@@ -100,6 +100,87 @@ TEST_F(TCDJobTest, CancelInTheSaveDialogChangesNothing) {
     EXPECT_TRUE(fs::is_empty(TempFolder));
 }
 
+// The save dialog takes no image file that would replace a photo, an album or the viewer, nor
+// one inside Albums/ or Images/: it says why, and no job starts.
+TEST_F(TCDJobTest, TheSaveDialogRefusesTargetsAmongTheInputs) {
+    Albums.AddAlbum("Holidays", 0, {"a.jpg"});
+    Open();
+    Form->btnCopyAllClick();
+    const std::string photo = Albums.Folders.ImageDir + "a.jpg";
+    for (const std::string& target : {photo, Albums.Folders.AlbumDir + "album0.alb", Viewer,
+                                      Albums.Folders.ImageDir + "new.iso"}) {
+        Prompts.IsoFile = QString::fromStdString(target);
+        Prompts.Errors.clear();
+        Form->btnBurnClick();
+        ASSERT_EQ(Prompts.Errors.size(), 1) << target;
+        EXPECT_TRUE(Prompts.Errors[0].startsWith(QString::fromStdString(target + " is "))) << Prompts.Errors[0].toStdString();
+        EXPECT_FALSE(Form->JobRunning());
+        EXPECT_TRUE(Form->btnBurn->isEnabled());
+    }
+    EXPECT_EQ(ReadBytes(photo), TAlbumFolder::ImageBytes("a.jpg"));
+    EXPECT_EQ(ReadBytes(Viewer), "MZ stand-in viewer");
+    EXPECT_FALSE(fs::exists(Albums.Folders.ImageDir + "new.iso"));
+    EXPECT_TRUE(fs::is_empty(TempFolder));
+
+    Prompts.Errors.clear();
+    Write("");  // a place outside the base folder is taken
+    EXPECT_TRUE(Prompts.Errors.isEmpty());
+    EXPECT_EQ(Message(), "CD created.");
+}
+
+// After the job the window says which photos the disc could not hold: "CD created." followed by
+// the count and one line per file.
+TEST_F(TCDJobTest, LeftOutPhotosAreShownAfterTheJob) {
+    Albums.AddAlbum("Beach", 0, {"sea.jpg", "Sea.JPG", "lost.jpg"}, {"lost.jpg"});
+    Open();
+    Form->btnCopyAllClick();
+    Write("");
+    EXPECT_EQ(Message(), "CD created.");
+    ExpectJobEndedCleanly();
+    ASSERT_EQ(Prompts.Asked.last(), "Create a CD");
+    const std::string images = Albums.Folders.ImageDir, thumbs = Albums.Folders.ThumbDir;
+    EXPECT_EQ(Prompts.Texts.last().toStdString(),
+              "CD created.\n\n4 files were left out of the disc.\n"
+              "\\Images\\Sea.JPG: name differs only in letter case from sea.jpg (" + images + "Sea.JPG)\n"
+              "\\Thumbs\\Sea.JPG: name differs only in letter case from sea.jpg (" + thumbs + "Sea.JPG)\n"
+              "\\Images\\lost.jpg: missing (" + images + "lost.jpg)\n"
+              "\\Thumbs\\lost.jpg: missing (" + thumbs + "lost.jpg)");
+
+    // The next job, with nothing left out, shows no list.
+    Albums.AddAlbum("Beach", 0, {"sea.jpg"});
+    Form.reset();
+    Prompts.Asked.clear();
+    Open();
+    Form->btnCopyAllClick();
+    Write("");
+    EXPECT_EQ(Message(), "CD created.");
+    EXPECT_FALSE(Prompts.Asked.contains("Create a CD"));
+}
+
+// The title box takes no control character; one that reaches the title anyway (set by code)
+// stops the job before anything is written.
+TEST_F(TCDJobTest, ATitleWithAControlCharacterCannotBeEnteredNorWritten) {
+    Albums.AddAlbum("Holidays", 0, {"a.jpg"});
+    Open();
+    Form->btnCopyAllClick();
+    Form->edTitle->setFocus();
+    QTest::keyClicks(Form->edTitle, "Summer");
+    Form->edTitle->insert("\r\nopen=evil.exe");
+    QTest::keyClick(Form->edTitle, Qt::Key_Return);
+    QTest::keyClick(Form->edTitle, Qt::Key_Tab);
+    EXPECT_EQ(Form->edTitle->text(), "Summer");
+    Form->edTitle->insert(" 2004");
+    EXPECT_EQ(Form->edTitle->text(), "Summer 2004");
+
+    Prompts.IsoFile = QString::fromStdString(Iso);
+    Form->edTitle->setText("Summer\nopen=evil.exe");  // code bypasses the check of typed text
+    Form->btnBurnClick();
+    EXPECT_EQ(Message(), "Error: The title holds a control character, such as a line break");
+    EXPECT_FALSE(Form->JobRunning());
+    EXPECT_FALSE(fs::exists(Iso));
+    EXPECT_TRUE(fs::is_empty(TempFolder));
+}
+
 TEST_F(TCDJobTest, AbortEndsTheJobAndTheNextJobWritesAgain) {
     const int reader = StartJobIntoPipe();
     EXPECT_EQ(Message(), "Creating " + Prompts.IsoFile);

@@ -39,9 +39,13 @@ public:
         megabytes = *CDSize;
         return true;
     }
-    QString SaveIsoFile(QWidget*) override {
+    // A file the check refuses is answered as a user would after the refusal: by cancelling.
+    QString SaveIsoFile(QWidget*, const TTargetCheck& check) override {
         Asked << "Save";
         if (OnSave) OnSave();
-        return IsoFile;
+        const QString refusal = IsoFile.isEmpty() ? QString() : check(IsoFile);
+        if (refusal.isEmpty()) return IsoFile;
+        Errors << refusal;
+        return {};
     }
 };

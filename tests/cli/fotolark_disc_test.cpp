@@ -43,6 +43,8 @@ TEST(DiscOptionsTest, UsageErrors) {
         {{"--iso", "a.iso", "--album"}, "option '--album' needs a value"},
         {{"--iso", "a.iso", "--fast"}, "unknown option '--fast'"},
         {{"--iso", "a.iso", "--title", std::string(33, 't')}, "the title has more than 32 characters"},
+        {{"--iso", "a.iso", "--title", "Summer\r\nopen=x.exe"}, "the title holds a control character, such as a line break"},
+        {{"--iso", "a.iso", "--title", "tab\t"}, "the title holds a control character, such as a line break"},
     };
     for (const auto& c : cases) {
         TDiscOptions options;
@@ -56,6 +58,9 @@ TEST(DiscOptionsTest, UsageErrors) {
         << "32 characters, more bytes";
     EXPECT_TRUE(ParseDiscOptions({"--help"}, options, error));
     EXPECT_TRUE(options.Help);
+    TDiscOptions versionOnly;
+    EXPECT_TRUE(ParseDiscOptions({"--version", "--fast"}, versionOnly, error)) << "answered before the rest";
+    EXPECT_TRUE(versionOnly.Version);
 }
 
 class FotolarkDiscTest : public TDiscToolFixture {
@@ -171,6 +176,64 @@ TEST_F(FotolarkDiscTest, UsageAndHelp) {
     EXPECT_EQ(run.Status, 0);
     EXPECT_NE(run.Output.find("--album TITLE"), std::string::npos) << run.Output;
     EXPECT_NE(run.Output.find("--no-web         leave the web pages off the disc"), std::string::npos) << run.Output;
+}
+
+// An image file that would replace an album, a photo, a thumbnail or the viewer, or land in
+// Albums/ or Images/, is refused before anything is written.
+TEST_F(FotolarkDiscTest, NeverOverwritesAnInput) {
+    const std::string photo = Albums.Folders.ImageDir + "b.jpg";
+    const std::string album = Albums.Folders.AlbumDir + "album0.alb";
+    const std::string albumBytes = ReadBytes(album);
+    fs::create_symlink(Albums.Folders.ThumbDir + "c.jpg", Scratch.Path() + "/thumb-link.iso");
+    const std::string base = " --base " + Quote(Scratch.Path() + "/base") + " --viewer " + Quote(Viewer);
+    for (const std::string& target : {photo, album, Scratch.Path() + "/thumb-link.iso", Viewer,
+                                      Albums.Folders.ImageDir + "new.iso", Albums.Folders.AlbumDir + "new.iso"}) {
+        const TCommandResult run = Run("--iso " + Quote(target) + base);
+        EXPECT_EQ(run.Status, 2) << target << ": " << run.Output;
+        EXPECT_NE(run.Output.find("fotolark-disc: " + target + " is "), std::string::npos) << run.Output;
+        EXPECT_NE(run.Output.find("the image file"), std::string::npos) << run.Output;
+    }
+    EXPECT_EQ(ReadBytes(photo), TAlbumFolder::ImageBytes("b.jpg"));
+    EXPECT_EQ(ReadBytes(album), albumBytes);
+    EXPECT_EQ(ReadBytes(Albums.Folders.ThumbDir + "c.jpg"), TAlbumFolder::ThumbBytes("c.jpg"));
+    EXPECT_EQ(ReadBytes(Viewer), "MZ stand-in viewer");
+    EXPECT_FALSE(fs::exists(Albums.Folders.ImageDir + "new.iso"));
+    EXPECT_TRUE(fs::is_empty(Temp));
+}
+
+TEST_F(FotolarkDiscTest, TheViewerIsDioramaExeOnTheDiscWhateverItsFileIsCalled) {
+    const std::string viewer = Scratch.Write("viewer-2.1.exe", "MZ another build");
+    const TCommandResult run = Run("--iso " + Quote(Iso) + " --base " + Quote(Scratch.Path() + "/base") +
+                                   " --viewer " + Quote(viewer));
+    ASSERT_EQ(run.Status, 0) << run.Output;
+    const std::string joliet = Extract("norock");
+    EXPECT_EQ(ReadBytes(joliet + "Diorama.exe"), "MZ another build");
+    EXPECT_FALSE(fs::exists(joliet + "viewer-2.1.exe"));
+    EXPECT_EQ(ReadBytes(Extract("ecma119") + "DIORAMA.EXE"), "MZ another build");
+}
+
+// Photos the disc cannot hold are named on stderr, one line each and the count, without
+// --verbose; the rest of the disc is written.
+TEST_F(FotolarkDiscTest, LeftOutPhotosAreListedWithoutVerbose) {
+    Albums.AddAlbum("Beach", 2, {"sea.jpg", "Sea.JPG", "lost.jpg"}, {"lost.jpg"});
+    const TCommandResult run = Run(StandardArguments());
+    ASSERT_EQ(run.Status, 0) << run.Output;
+    const std::string images = Albums.Folders.ImageDir;
+    const std::string thumbs = Albums.Folders.ThumbDir;
+    for (const std::string& line :
+         {"fotolark-disc: \\Images\\Sea.JPG: name differs only in letter case from sea.jpg (" + images + "Sea.JPG)\n",
+          "fotolark-disc: \\Thumbs\\Sea.JPG: name differs only in letter case from sea.jpg (" + thumbs + "Sea.JPG)\n",
+          "fotolark-disc: \\Images\\lost.jpg: missing (" + images + "lost.jpg)\n",
+          "fotolark-disc: \\Thumbs\\lost.jpg: missing (" + thumbs + "lost.jpg)\n",
+          std::string("fotolark-disc: 4 files were left out of the disc.\n")})
+        EXPECT_NE(run.Output.find(line), std::string::npos) << line << run.Output;
+    EXPECT_EQ(ReadBytes(Extract("norock") + "Images/sea.jpg"), TAlbumFolder::ImageBytes("sea.jpg"));
+
+    // A disc that holds everything says nothing about left-out files.
+    fs::remove(Albums.Folders.AlbumDir + "album2.alb");
+    const TCommandResult whole = Run(StandardArguments());
+    ASSERT_EQ(whole.Status, 0) << whole.Output;
+    EXPECT_EQ(whole.Output.find("left out"), std::string::npos) << whole.Output;
 }
 
 TEST_F(FotolarkDiscTest, AMissingViewerIsReportedButTheDiscIsWritten) {

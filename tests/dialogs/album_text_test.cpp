@@ -37,6 +37,7 @@ TEST(AlbumTextTest, UnchangedTextsKeepTheirBytes) {
 TEST(AlbumTextTest, PhotoFilesStayInTheirFolder) {
     EXPECT_EQ(PhotoFilePath("/base/Images", "beach.jpg"), "/base/Images/beach.jpg");
     EXPECT_EQ(PhotoFilePath("/base/Images/", "../../etc/beach.jpg"), "/base/Images/beach.jpg");
+    EXPECT_EQ(PhotoFilePath("/base/Images/", ".."), "") << "a damaged name names no file";
 }
 
 } // namespace

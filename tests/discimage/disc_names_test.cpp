@@ -50,17 +50,47 @@ TEST(ShortNamesTest, DirectoryNamesKeepThirteenCharacters) {
 TEST(JolietTextTest, UnitsOfUtf8AndOfOtherBytes) {
     EXPECT_EQ(JolietUnits("Images"), u"Images");
     EXPECT_EQ(JolietUnits("Grüße"), u"Grüße");
-    EXPECT_EQ(JolietUnits("€ 😀"), u"€ 😀");  // a character beyond 16 bits takes a surrogate pair
     EXPECT_EQ(JolietUnits("Gr\xFC\xDF" "e"), u"Grüße");  // not UTF-8: one unit per byte
     EXPECT_EQ(JolietUnits("\xC0\xAF"), u"\u00C0\u00AF");    // an overlong form is not UTF-8 either
     EXPECT_EQ(BigEndianBytes(u"A€"), std::string("\x00\x41\x20\xAC", 4));
 }
 
+// Joliet is UCS-2: no surrogate pairs, and no control characters in a name.
+TEST(JolietTextTest, CharactersBeyondSixteenBitsAndControlsBecomeUnderscores) {
+    const struct {
+        const char* Text;
+        std::u16string Units;
+    } cases[] = {
+        {"€ 😀", u"€ _"},
+        {"😀😀.jpg", u"__.jpg"},
+        {"line\nbreak\r\t.jpg", u"line_break__.jpg"},
+        {"del\x7F.jpg", u"del_.jpg"},
+        {"\xC2\x85next", u"_next"},     // U+0085, a C1 control in UTF-8
+        {"c1\x85\xE9.jpg", u"c1_é.jpg"},  // not UTF-8: the byte 85h is a C1 control as well
+        {"\xEF\xBF\xBF", u"\uFFFF"},    // the last 16-bit character stays
+    };
+    for (const auto& c : cases) EXPECT_EQ(JolietUnits(c.Text), c.Units) << c.Text;
+}
+
+TEST(JolietTextTest, CutsNeverSplitAUtf8Character) {
+    const struct {
+        std::string Text;
+        size_t Bytes;
+        std::string Cut;
+    } cases[] = {
+        {"Summer", 32, "Summer"},
+        {"aé", 2, "a"},             // é is C3 A9: cut before it, not inside
+        {"aé", 3, "aé"},
+        {"a😀b", 4, "a"},
+        {"a\xE9\xE9", 2, "a\xE9"},  // not UTF-8 (Windows-1252): every byte is a character
+    };
+    for (const auto& c : cases) EXPECT_EQ(CutAtCharacter(c.Text, c.Bytes), c.Cut) << c.Text;
+}
+
 TEST(JolietTextTest, FieldsArePaddedWithBlanksOrCut) {
     EXPECT_EQ(JolietField("ab", 3), std::string("\x00" "a\x00" "b\x00 ", 6));
     EXPECT_EQ(JolietField("abcd", 2), std::string("\x00" "a\x00" "b", 4));
-    // A cut never leaves half of a surrogate pair.
-    EXPECT_EQ(JolietField("a😀", 2), std::string("\x00" "a\x00 ", 4));
+    EXPECT_EQ(JolietField("a😀", 2), std::string("\x00" "a\x00_", 4));
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -239,6 +240,87 @@ TEST_F(DiscTreeTest, FilesOf4GiBOrMoreAreRefused) {
     EXPECT_EQ(Burner.InsertFile("\\", big, false), 1);
     EXPECT_EQ(FileCount, 0);
     EXPECT_EQ(Messages, std::vector<std::string>{"3:FILE TOO LARGE FOR THE DISC: \"" + big + "\""});
+}
+
+// Every file the tree is given but cannot take is listed once with its reason; a photo that
+// two albums share is on the disc once and not listed.
+TEST_F(DiscTreeTest, LeftOutFilesAreListedWithTheirReasons) {
+    Burner.CreateDirPath("\\Images");
+    const std::string photo = Scratch.Write("photo.jpg", "p");
+    const std::string caseTwin = Scratch.Write("other/Photo.JPG", "P");
+    const std::string big = Scratch.Write("big.jpg", "");
+    ASSERT_EQ(truncate(big.c_str(), 4294967296LL), 0);
+    const std::string tooLong = Scratch.Write(std::string(105, 'b') + ".jpg", "x");
+    const std::string farTooLong = Scratch.Write(std::string(130, 'c') + ".jpg", "x");
+    const std::string missing = Scratch.Path() + "/missing.jpg";
+    const std::string sun = Scratch.Write("sun😀.jpg", "s");
+    const std::string moon = Scratch.Write("other/sun😁.jpg", "m");
+    for (const std::string& file : {photo, caseTwin, big, tooLong, farTooLong, missing, photo, missing, sun, moon})
+        Burner.InsertFile("\\Images", file, false);
+    EXPECT_EQ(FileCount, 3);  // the Images entry, photo.jpg and sun😀.jpg
+
+    const struct {
+        std::string DiscPath, Source;
+        TLeftOutReason Reason;
+        std::string Text;
+    } expected[] = {
+        {"\\Images\\Photo.JPG", caseTwin, lrNameTaken, "name differs only in letter case from photo.jpg"},
+        {"\\Images\\big.jpg", big, lrTooLarge, "4 GiB or larger"},
+        {"\\Images\\" + std::string(105, 'b') + ".jpg", tooLong, lrNameTooLong, "name too long for the disc"},
+        {"\\Images\\" + std::string(130, 'c') + ".jpg", farTooLong, lrNameTooLong, "name too long for the disc"},
+        {"\\Images\\missing.jpg", missing, lrMissing, "missing"},
+        {"\\Images\\sun😁.jpg", moon, lrNameTaken, "same name on the disc as sun😀.jpg"},  // both are sun_.jpg
+    };
+    const auto& leftOut = Burner.LeftOutFiles();
+    ASSERT_EQ(leftOut.size(), std::size(expected));
+    for (size_t i = 0; i < leftOut.size(); ++i) {
+        EXPECT_EQ(leftOut[i].DiscPath, expected[i].DiscPath);
+        EXPECT_EQ(leftOut[i].SourcePath, expected[i].Source);
+        EXPECT_EQ(leftOut[i].Reason, expected[i].Reason) << expected[i].DiscPath;
+        EXPECT_EQ(LeftOutReasonText(leftOut[i]), expected[i].Text);
+    }
+    EXPECT_TRUE(Burner.WasLeftOut("\\Images\\Photo.JPG"));
+    EXPECT_FALSE(Burner.WasLeftOut("\\Images\\photo.jpg"));  // the one on the disc
+
+    Burner.ClearTree();
+    EXPECT_TRUE(Burner.LeftOutFiles().empty());
+}
+
+// A file that cannot be opened would end the job half-way: it is left out at once. Root reads
+// every file, so the check runs in a child process as an ordinary user.
+TEST_F(DiscTreeTest, UnreadableFilesAreLeftOut) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+        char folder[] = "/tmp/fotolark-unreadable-XXXXXX";
+        if (!mkdtemp(folder)) _exit(3);
+        const std::string file = std::string(folder) + "/locked.jpg";
+        const int fd = open(file.c_str(), O_WRONLY | O_CREAT, 0000);
+        if (fd < 0 || write(fd, "x", 1) != 1) _exit(4);
+        close(fd);
+        TMCDBurner burner;
+        const bool leftOut = burner.InsertFile("\\", file, false) == 1 && FileCount == 0 &&
+                             burner.LeftOutFiles().size() == 1 && burner.LeftOutFiles()[0].Reason == lrUnreadable &&
+                             burner.WasLeftOut("\\locked.jpg");
+        unlink(file.c_str());
+        rmdir(folder);
+        _exit(leftOut ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST_F(DiscTreeTest, InsertFileAsNamesTheFileOnTheDisc) {
+    const std::string viewer = Scratch.Write("viewer-1.2.exe", "MZ");
+    EXPECT_EQ(Burner.InsertFileAs("\\", viewer, "Diorama.exe"), 1);
+    const TFEntry* entry = Burner.RootDir()->FirstChild;
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->LongName, "Diorama.exe");
+    EXPECT_EQ(entry->ShortName, "DIORAMA.EXE");
+    EXPECT_EQ(entry->SourcePath, viewer);
 }
 
 TEST_F(DiscTreeTest, DirectoryLimitWithItsMessage) {

@@ -135,4 +135,21 @@ TEST_F(IsoReadersTest, SevenZipTestsTheImage) {
     EXPECT_EQ(run.Output.find("WARNING"), std::string::npos) << run.Output;
 }
 
+// Names with a character beyond 16 bits or a control character list like any other.
+TEST(JolietNamesTest, ReadersListNamesWithoutSurrogatesOrControls) {
+    TScratchDir scratch;
+    TMCDBurner burner;
+    burner.InsertFile("\\", scratch.Write("sun😀.jpg", "s"), false);
+    burner.InsertFile("\\", scratch.Write("line\nbreak.jpg", "l"), false);
+    const std::string iso = scratch.Path() + "/names.iso";
+    ASSERT_EQ(WriteImage(burner, iso), "");
+    const TCommandResult list = RunCommand("bsdtar -tf " + Quote(iso));
+    EXPECT_EQ(list.Status, 0) << list.Output;
+    EXPECT_NE(list.Output.find("sun_.jpg\nline_break.jpg"), std::string::npos) << list.Output;
+    const TCommandResult joliet = RunCommand("xorriso -indev " + Quote(iso) + " -find / -type f");
+    EXPECT_EQ(joliet.Status, 0) << joliet.Output;
+    EXPECT_NE(joliet.Output.find("'/sun_.jpg'"), std::string::npos) << joliet.Output;
+    EXPECT_NE(joliet.Output.find("'/line_break.jpg'"), std::string::npos) << joliet.Output;
+}
+
 } // namespace

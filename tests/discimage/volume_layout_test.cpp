@@ -176,21 +176,69 @@ TEST_F(VolumeLayoutTest, HiddenFilesCarryTheExistenceFlagInBothTrees) {
     EXPECT_EQ(Records(SectorOf(image, 25))[2].Flags, 0x01);
 }
 
-TEST_F(VolumeLayoutTest, RecordDatesAndTimeZone) {
-    setenv("TZ", "CET-1CEST", 1);
-    Burner.ClearTree();
-    const std::string file = Scratch.Write("dated.txt", "d");
-    std::tm local{};
-    local.tm_year = 104, local.tm_mon = 5, local.tm_mday = 12, local.tm_hour = 13, local.tm_min = 45, local.tm_sec = 31;
-    local.tm_isdst = -1;
-    const utimbuf times{mktime(&local), mktime(&local)};
-    ASSERT_EQ(utime(file.c_str(), &times), 0);
-    Burner.InsertFile("\\", file, false);
-    EXPECT_EQ(DecodeDateTime(Burner.RootDir()->FirstChild->DateTime).Second, 30);  // two-second resolution
-    const std::string sector = SectorOf(Header(), 24);
-    EXPECT_EQ(sector.substr(68 + 18, 7), std::string("\x68\x06\x0C\x0D\x2D\x1E\x04", 7));
-    EXPECT_EQ(sector.substr(18, 7), std::string(7, '\0'));  // "." carries no date
+// Each file's local time goes with the UTC offset in force at that time, daylight saving
+// included, so that readers show the true instant.
+TEST_F(VolumeLayoutTest, RecordDatesCarryTheOffsetInForceAtTheirTime) {
+    const struct {
+        const char* Zone;
+        std::time_t Utc;
+        const char* Date;  // year - 1900, month, day, hour, minute, second, offset in quarter hours
+    } cases[] = {
+        {"America/New_York", 1088683200, "\x68\x07\x01\x08\x00\x00\xF0"},  // 2004-07-01 12:00 UTC: 08:00, -4 h
+        {"America/New_York", 1074168000, "\x68\x01\x0F\x07\x00\x00\xEC"},  // 2004-01-15 12:00 UTC: 07:00, -5 h
+        {"CET-1CEST,M3.5.0,M10.5.0/3", 1087040731, "\x68\x06\x0C\x0D\x2D\x1E\x08"},  // 13:45:30, +2 h
+        {"Asia/Kolkata", 1088683200, "\x68\x07\x01\x11\x1E\x00\x16"},  // 17:30, +5:30
+    };
+    for (const auto& c : cases) {
+        setenv("TZ", c.Zone, 1);
+        Burner.ClearTree();
+        const std::string file = Scratch.Write("dated.txt", "d");
+        const utimbuf times{c.Utc, c.Utc};
+        ASSERT_EQ(utime(file.c_str(), &times), 0);
+        Burner.InsertFile("\\", file, false);
+        Burner.CreateDirPath("\\Images");
+        const std::string sector = SectorOf(Header(), 24);
+        EXPECT_EQ(sector.substr(68 + 18, 7), std::string(c.Date, 7)) << c.Zone << " " << c.Utc;
+        EXPECT_EQ(sector.substr(18, 7), std::string(7, '\0'));  // "." carries no date
+        // A directory made now carries the offset in force now.
+        std::tm now{};
+        const std::time_t clock = std::time(nullptr);
+        localtime_r(&clock, &now);
+        EXPECT_EQ(static_cast<int8_t>(sector[68 + 44 + 24]), now.tm_gmtoff / 900) << c.Zone;
+    }
     unsetenv("TZ");
+}
+
+TEST_F(VolumeLayoutTest, OffsetOfADateTheAddFileHandlerSets) {
+    setenv("TZ", "America/New_York", 1);
+    Burner.ClearTree();
+    Burner.OnAddFile = [](TMCDBurner*, const std::string&, std::string&, std::string&, TDateTime& dateTime, int32_t,
+                          int64_t, bool&) { dateTime = EncodeDateTime({2004, 12, 24, 18, 0, 0, 0}); };
+    Burner.InsertFile("\\", Scratch.Write("dated.txt", "d"), false);
+    EXPECT_EQ(SectorOf(Header(), 24).substr(68 + 18, 7), std::string("\x68\x0C\x18\x12\x00\x00\xEC", 7));
+    unsetenv("TZ");
+}
+
+// A title of 30 characters in 39 bytes: the 32-byte field ends before the character it
+// cannot hold whole, and the Joliet field keeps all 16 units it has room for.
+TEST_F(VolumeLayoutTest, VolumeIdentifierIsCutAtACharacterBoundary) {
+    const std::string title = std::string(21, 'a') + "ééééééééé";
+    ASSERT_EQ(title.size(), 39u);
+    Burner.IdVolume = title;
+    const std::string image = Header();
+    EXPECT_EQ(SectorOf(image, 16).substr(40, 32), std::string(21, 'a') + "ééééé" + " ");
+    EXPECT_EQ(SectorOf(image, 18).substr(40, 32), Utf16(std::string(16, 'a')));
+}
+
+// Names that some readers cannot list: characters beyond 16 bits and control characters are
+// written as "_" in the Joliet tree.
+TEST_F(VolumeLayoutTest, JolietNamesHoldNeitherSurrogatesNorControls) {
+    Burner.InsertFile("\\", Scratch.Write("sun😀.jpg", "s"), false);
+    Burner.InsertFile("\\", Scratch.Write("line\nbreak.jpg", "l"), false);
+    const auto records = Records(SectorOf(Header(), 25));
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[2].Id, Utf16("sun_.jpg;1"));
+    EXPECT_EQ(records[3].Id, Utf16("line_break.jpg;1"));
 }
 
 TEST_F(VolumeLayoutTest, RecordsNeverStraddleASector) {

@@ -77,6 +77,22 @@ TEST_F(AddPhotoTest, AnUnchangedFileIsCopiedAndAnExistingNameIsNeverOverwritten)
     EXPECT_EQ(kept, "kept");
 }
 
+// Beach.JPG beside beach.jpg could never go onto one disc: a name taken in another letter
+// case is taken, and the copy gets a new name.
+TEST_F(AddPhotoTest, ACopyWhoseNameDiffersOnlyInCaseGetsANewName) {
+    TMainForm& window = OpenWithAlbums();
+    std::ofstream(Folders.ImageDir + "BEACH.JPG") << "kept";
+    window.LoadImageFile(Outside("beach.jpg"), true);
+    window.SelectNode(window.FAlbumTree->topLevelItem(1));
+    Prompts->Captions = {"First"};
+    window.AddPhotoToAlbum();
+    const std::string name = PhotoAt(window, 1, 0).FileName;
+    EXPECT_NE(name, "beach.jpg");
+    EXPECT_TRUE(fs::exists(Folders.ImageDir + name));
+    EXPECT_FALSE(fs::exists(Folders.ImageDir + "beach.jpg"));
+    EXPECT_EQ(fs::file_size(Folders.ImageDir + "BEACH.JPG"), 4u);
+}
+
 TEST_F(AddPhotoTest, AChangedFileIsWrittenToTheImageFolderAndTheOriginalLeftAlone) {
     TMainForm& window = OpenWithAlbums();
     const std::string dunes = Outside("dunes.jpg");
@@ -134,6 +150,56 @@ TEST_F(AddPhotoTest, ReSavingAnAlbumPhotoUpdatesItsFilesAndSizes) {
     EXPECT_EQ(PhotoAt(window, 0, 0).ThumbSize, static_cast<int32_t>(fs::file_size(Folders.ThumbDir + "Beach.jpg")));
     EXPECT_TRUE(window.FAlbumsModified);
     EXPECT_FALSE(window.FModified);
+}
+
+// Only the file-name part of a stored name is used: a photo stored as "../victim.jpg" is
+// Images/victim.jpg, and re-saving it never writes beside the image folder.
+TEST_F(AddPhotoTest, ReSavingAPhotoWhoseStoredNameCarriesAPathStaysInTheImageFolder) {
+    WriteAlbumStoring("a.alb", "Trip", 0, {{"Victim", "../victim.jpg"}});
+    TBitmap32 picture(20, 10);
+    picture.Clear(Color32(1, 2, 3));
+    WriteJpegFile(picture, Folders.ImageDir + "victim.jpg", 90);
+    std::ofstream(Base / "victim.jpg") << "outside";
+    TMainForm& window = Open();
+    window.SelectNode(window.FAlbumTree->topLevelItem(0)->child(0));
+    window.ShowPhoto();
+    EXPECT_EQ(window.FImageFile, "victim.jpg");
+    window.A_RotateL->trigger();
+    window.CommitImage(true);
+
+    EXPECT_TRUE(Prompts->Errors.isEmpty());
+    std::string outside;
+    std::ifstream(Base / "victim.jpg") >> outside;
+    EXPECT_EQ(outside, "outside");
+    EXPECT_EQ(ReadJpegFile(Folders.ImageDir + "victim.jpg").Width(), 10);
+    EXPECT_EQ(PhotoAt(window, 0, 0).ImageSize, static_cast<int32_t>(fs::file_size(Folders.ImageDir + "victim.jpg")));
+    EXPECT_TRUE(fs::exists(Folders.ThumbDir + "victim.jpg"));
+}
+
+// The "Image Changed" question runs after the user clicked another photo: the new sizes
+// belong to the photo that was saved, not to the one clicked.
+TEST_F(AddPhotoTest, SizesOfASavedPhotoGoToThatPhotoAfterTheSelectionMoved) {
+    WriteAlbum("a.alb", "Trip", 0, {"Beach", "Dunes"});
+    TBitmap32 picture(20, 10);
+    picture.Clear(Color32(1, 2, 3));
+    WriteJpegFile(picture, Folders.ImageDir + "Beach.jpg", 90);
+    TMainForm& window = Open();
+    QTreeWidgetItem* trip = window.FAlbumTree->topLevelItem(0);
+    PhotoAt(window, 0, 1).ImageSize = 111;
+    PhotoAt(window, 0, 1).ThumbSize = 222;
+    window.SelectNode(trip->child(0));
+    window.FAlbumTreeClick();
+    window.ShowPhoto();
+    window.A_RotateL->trigger();
+
+    window.SelectNode(trip->child(1));
+    Prompts->Answers = {mrYes};
+    window.FAlbumTreeClick();
+    EXPECT_EQ(Prompts->Asked, QStringList{"Image Changed"});
+    EXPECT_EQ(PhotoAt(window, 0, 0).ImageSize, static_cast<int32_t>(fs::file_size(Folders.ImageDir + "Beach.jpg")));
+    EXPECT_EQ(PhotoAt(window, 0, 0).ThumbSize, static_cast<int32_t>(fs::file_size(Folders.ThumbDir + "Beach.jpg")));
+    EXPECT_EQ(PhotoAt(window, 0, 1).ImageSize, 111);
+    EXPECT_EQ(PhotoAt(window, 0, 1).ThumbSize, 222);
 }
 
 TEST_F(AddPhotoTest, AFileNameUsedByAnAlbumInAnyCaseIsFound) {

@@ -6,6 +6,7 @@
 #include "jpeg_io.h"
 
 #include <fstream>
+#include <functional>
 
 namespace fs = std::filesystem;
 
@@ -68,6 +69,22 @@ TEST_F(ImportTest, ADuplicateDroppedOnTheViewBecomesACopyInTheImageFolder) {
     EXPECT_EQ(window.FImageFile, shown) << "No leaves everything as it was";
 }
 
+// The "Image Already Used" dialog cannot show a photo whose file is missing: the error is
+// shown and the drop ends, on either target.
+TEST_F(ImportTest, AUsedPhotoThatCannotBeShownEndsTheDrop) {
+    TMainForm& window = OpenWithAlbums();
+    const QString used = Picture("2003041200003.jpg");
+    Prompts->UsedImageError = "Cannot open 2003041200003.jpg";
+    window.FImgViewDropDrop({used});
+    Prompts->Captions = {"Dropped"};
+    window.FTreeDropDrop({used}, nullptr);
+    EXPECT_EQ(Prompts->Errors, (QStringList{"Cannot open 2003041200003.jpg", "Cannot open 2003041200003.jpg"}));
+    EXPECT_FALSE(window.FImgView->HasImage());
+    EXPECT_EQ(window.FImageSource, isNew);
+    EXPECT_EQ(window.FAlbumTree->topLevelItem(1)->childCount(), 1);
+    EXPECT_TRUE(fs::is_empty(Folders.ImageDir));
+}
+
 TEST_F(ImportTest, ADropBelowTheLastNodeAddsToTheLastAlbum) {
     TMainForm& window = OpenWithAlbums();
     Prompts->Captions = {"Dropped"};
@@ -112,13 +129,60 @@ TEST_F(ImportTest, TheOpenDialogLoadsWithoutTheDuplicateQuestion) {
     EXPECT_TRUE(window.FImgView->HasImage());
 }
 
-TEST_F(ImportTest, AFileThatCannotBeDecodedIsReportedAndTheImageStays) {
-    TMainForm& window = OpenWithAlbums();
-    ShowImage(window, 5, 5);
-    const fs::path broken = Base / "broken.jpg";
-    std::ofstream(broken) << "not a jpeg";
-    Prompts->FileToOpen = QString::fromStdString(broken.string());
-    window.A_NewImage->trigger();
-    EXPECT_EQ(Prompts->Errors.size(), 1);
-    EXPECT_EQ(window.FImgView->Bitmap().Width(), 5);
+// A picture that fails to decode never becomes a photo, whichever way it comes in: the
+// current image stays with its source, file and modified flag, no copy or thumbnail is left
+// behind, and adding the current image afterwards adds that image.
+TEST_F(ImportTest, APictureThatCannotBeDecodedChangesNothing) {
+    struct TWay {
+        const char* name;
+        const char* file;  // "2003041200003.jpg" is used by an album, so it asks about a copy
+        std::function<void(TMainForm&, TScriptedPrompts&, const QString&)> bringIn;
+    };
+    const TWay ways[] = {
+        {"open dialog", "broken.jpg",
+         [](TMainForm& w, TScriptedPrompts& p, const QString& f) { p.FileToOpen = f; w.A_NewImage->trigger(); }},
+        {"drop on the view", "broken.jpg", [](TMainForm& w, TScriptedPrompts&, const QString& f) { w.FImgViewDropDrop({f}); }},
+        {"copy dropped on the view", "2003041200003.jpg",
+         [](TMainForm& w, TScriptedPrompts& p, const QString& f) { p.Answers = {mrYes}; w.FImgViewDropDrop({f}); }},
+        {"drop on the tree", "broken.jpg",
+         [](TMainForm& w, TScriptedPrompts& p, const QString& f) { p.Captions = {"Broken"}; w.FTreeDropDrop({f}, nullptr); }},
+        {"copy dropped on the tree", "2003041200003.jpg",
+         [](TMainForm& w, TScriptedPrompts& p, const QString& f) {
+             p.Answers = {mrYes};
+             p.Captions = {"Broken"};
+             w.FTreeDropDrop({f}, nullptr);
+         }},
+    };
+    for (const TWay& way : ways) {
+        SCOPED_TRACE(way.name);
+        fs::remove_all(Folders.ImageDir);
+        fs::remove_all(Folders.ThumbDir);
+        CreateStorageFolders(Folders);
+        const QString good = Picture("good.jpg", 12);
+        const fs::path broken = Base / way.file;
+        std::ofstream(broken) << "not a jpeg";
+        TMainForm& window = OpenWithAlbums();
+        window.LoadImageFile(good.toStdString(), true);
+        window.A_RotateR->trigger();  // 8 x 12 now, and modified
+
+        way.bringIn(window, *Prompts, QString::fromStdString(broken.string()));
+        EXPECT_EQ(Prompts->Errors.size(), 1);
+        EXPECT_EQ(window.FImageSource, isFile);
+        EXPECT_EQ(window.FImageFile, good.toStdString());
+        EXPECT_TRUE(window.FModified);
+        EXPECT_EQ(window.FWorkBitmap.Width(), 8);
+        EXPECT_EQ(window.FImgView->Bitmap().Width(), 8);
+        EXPECT_TRUE(fs::is_empty(Folders.ImageDir));
+        EXPECT_TRUE(fs::is_empty(Folders.ThumbDir));
+        EXPECT_EQ(window.FAlbumTree->topLevelItem(1)->childCount(), 1);
+
+        Prompts->Albums = {"Home"};
+        Prompts->Captions = {"Good"};
+        window.CommitImage(true);
+        QTreeWidgetItem* home = window.FAlbumTree->topLevelItem(1);
+        ASSERT_EQ(home->childCount(), 2);
+        EXPECT_EQ(AsPhotoNode(home->child(1))->Photo().FileName, "good.jpg");
+        EXPECT_EQ(ReadJpegFile(Folders.ImageDir + "good.jpg").Width(), 8);
+        Window.reset();
+    }
 }

@@ -193,7 +193,7 @@ TEST_F(MainFormTest, StatusBarShowsTheLongPartOfTheCurrentHint) {
 TEST_F(MainFormTest, CreateCDSavesChangedAlbumsFirst) {
     WriteAlbum("a.alb", "Album", 0);
     TMainForm& window = Open();
-    window.FAlbumTree->topLevelItem(0)->setText(0, "Renamed");
+    EditLabel(window, window.FAlbumTree->topLevelItem(0), "Renamed");
     window.A_CreateCD->trigger();
     EXPECT_EQ(Prompts->Asked, QStringList{"Create a CD"});
     EXPECT_FALSE(window.FAlbumsModified);

@@ -109,3 +109,40 @@ TEST_F(RemoveMoveTest, CopyingAPhotoGivesItFilesOfItsOwnUnderANewName) {
     EXPECT_TRUE(Exists(Folders.ThumbDir + copy.FileName));
     EXPECT_EQ(Node(window, 0)->childCount(), 2) << "the original stays";
 }
+
+// A stored name whose file-name part is empty, "." or "..", or that holds a NUL byte, names no
+// file: showing, removing and copying such photos touches nothing, not even the empty
+// image and thumbnail folders.
+TEST_F(RemoveMoveTest, DamagedStoredNamesGetNoFileOperation) {
+    const std::vector<std::string> names = {"", ".", "..", "pictures/", "pictures/..", std::string("\0x.jpg", 6)};
+    std::vector<std::pair<std::string, std::string>> photos;
+    for (const std::string& name : names) photos.emplace_back("Damaged", name);
+    WriteAlbumStoring("a.alb", "One by one", 0, photos);
+    WriteAlbumStoring("b.alb", "All at once", 1, photos);
+    WriteAlbum("c.alb", "Target", 2);
+    TMainForm& window = Open();
+    Prompts->EraseFiles = true;
+
+    window.SelectNode(Node(window, 0, 0));
+    window.ShowPhoto();
+    EXPECT_EQ(Prompts->Errors.size(), 1);
+    EXPECT_FALSE(window.FImgView->HasImage());
+    window.FDragNode = Node(window, 0, 0);
+    window.FDropNode = Node(window, 2);
+    window.PhotoMoveClick(0);
+    EXPECT_EQ(Node(window, 2)->childCount(), 1);
+
+    while (Node(window, 0)->childCount() > 0) {
+        window.SelectNode(Node(window, 0, 0));
+        Prompts->Answers = {mrYes};
+        window.TreeDeleteClick();
+    }
+    window.SelectNode(Node(window, 1));
+    Prompts->Answers = {mrYes};
+    window.TreeDeleteClick();
+    EXPECT_EQ(window.FAlbumTree->topLevelItemCount(), 2);
+    EXPECT_FALSE(Exists(Folders.AlbumDir + "b.alb"));
+    EXPECT_TRUE(fs::is_directory(Folders.ImageDir));
+    EXPECT_TRUE(fs::is_directory(Folders.ThumbDir));
+    EXPECT_TRUE(fs::is_directory(Folders.AlbumDir));
+}

@@ -59,7 +59,7 @@ TEST_F(MainFormTest, ANewBaseFolderReloadsTheTreeFromThere) {
     window.FilePrefsClick();  // cancelled: nothing changes
     EXPECT_EQ(window.FAlbumTree->topLevelItem(0)->text(0), "Old album");
 
-    window.FAlbumTree->topLevelItem(0)->setText(0, "Renamed");  // an unsaved change
+    EditLabel(window, window.FAlbumTree->topLevelItem(0), "Renamed");  // an unsaved change
     Prompts->NewBaseDir = (Base / "other").string();
     Prompts->Answers = {mrYes};
     window.FilePrefsClick();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "album_records.h"
+#include "image_error.h"
 #include "prefs.h"
 #include "prompts.h"
 
@@ -45,8 +46,11 @@ public:
         Albums.pop_front();
         return true;
     }
+    // Like the real dialog, which throws when the used photo's picture cannot be read.
+    std::string UsedImageError;
     int ImageAlreadyUsed(QWidget*, const TPhoto&, const std::string&, const std::string&) override {
         Asked << "Image Already Used";
+        if (!UsedImageError.empty()) throw EImageError(UsedImageError);
         return NextAnswer() == mrYes ? mrYes : mrNo;
     }
     // Remove Photo / Remove Album: answered from Answers (mrYes removes), erasing the files

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QMenu>
 
+#include <fstream>
+
 namespace {
 
 std::vector<std::string> Labels(const TMainForm& window) {
@@ -60,6 +62,14 @@ TEST_F(TreeTest, ClickingAPhotoShowsItsFileNameAndSize) {
     EXPECT_TRUE(Prompts->Asked.isEmpty());
 }
 
+TEST_F(TreeTest, AnAlbumOfMoreThanFourGigabytesDoesNotWrapRound) {
+    TMainForm& window = OpenWithAlbums();
+    SetSizes(window, 0, {{2000000000, 0}, {2000000000, 0}, {2000000000, 1}});
+    Click(window, Node(window, 0));
+    EXPECT_EQ(window.AlbumByteSize(), 6000000001u);
+    EXPECT_EQ(window.StatusText(1), "5722MB");
+}
+
 TEST_F(TreeTest, ClickingAfterOpeningAnUnchangedFileAsksAndNoDiscards) {
     TMainForm& window = OpenWithAlbums();
     ShowImage(window, 4, 4);
@@ -76,13 +86,72 @@ TEST_F(TreeTest, ClickingAfterOpeningAnUnchangedFileAsksAndNoDiscards) {
 
 TEST_F(TreeTest, RenamingAnAlbumInPlaceMarksTheAlbumsModified) {
     TMainForm& window = OpenWithAlbums();
-    Node(window, 1)->setText(0, "Home and garden");  // what confirming the in-place edit does
+    EditLabel(window, Node(window, 1), "Home and garden");
     EXPECT_TRUE(window.FAlbumsModified);
     EXPECT_EQ(AsAlbumNode(Node(window, 1))->Album().Title, "Home and garden");
     EXPECT_FALSE(Node(window, 0, 0)->flags() & Qt::ItemIsEditable) << "photos are not renamed in place";
     Prompts->Answers = {mrCancel};
     EXPECT_FALSE(window.close());
     EXPECT_EQ(Prompts->Asked, QStringList{"Albums Modified"});
+}
+
+// Album strings are bytes: a Windows-1252 title and caption are shown and clicked through
+// (which changes the album pictures) and saved again without a byte changing.
+TEST_F(TreeTest, LookingAtAlbumsChangesNoByte) {
+    const std::string title = "Caf\xe9", caption = "Cr\xe8" "me br\xfb" "l\xe9" "e";
+    WriteAlbum("a.alb", title, 0, {caption});
+    WriteAlbum("b.alb", "Home", 1, {"Garden"});
+    TMainForm& window = Open();
+    EXPECT_EQ(Node(window, 0)->text(0), QString::fromUtf8("Caf\u00e9"));
+    for (QTreeWidgetItem* node : {Node(window, 0), Node(window, 0, 0), Node(window, 1), Node(window, 1, 0), Node(window, 0)}) {
+        window.FAlbumTree->setCurrentItem(node);  // as a click does, pictures and all
+        window.FAlbumTreeClick();
+    }
+    EXPECT_FALSE(window.FAlbumsModified);
+    window.SaveAlbums();
+    const std::unique_ptr<TAlbum> saved = TAlbum::CreateFromFile(Folders.AlbumDir + "a.alb");
+    EXPECT_EQ(saved->Title, title);
+    ASSERT_EQ(saved->Project.PhotoCount(), 1);
+    EXPECT_EQ(saved->Project.PhotoAt(0)->Caption, caption);
+}
+
+TEST_F(TreeTest, OnlyAConfirmedInPlaceEditRenames) {
+    const std::string title = "Caf\xe9";
+    WriteAlbum("a.alb", title, 0);
+    TMainForm& window = Open();
+    TAlbum& album = AsAlbumNode(Node(window, 0))->Album();
+    EditLabel(window, Node(window, 0), "Tea", Qt::Key_Escape);
+    EXPECT_EQ(album.Title, title);
+    EXPECT_FALSE(window.FAlbumsModified);
+    EditLabel(window, Node(window, 0), QString::fromUtf8("Caf\u00e9"));  // confirmed as shown
+    EXPECT_EQ(album.Title, title);
+    EXPECT_FALSE(window.FAlbumsModified);
+    EditLabel(window, Node(window, 0), QString::fromUtf8("Caf\u00e9 au lait"));
+    EXPECT_EQ(album.Title, "Caf\xc3\xa9 au lait");
+    EXPECT_TRUE(window.FAlbumsModified);
+}
+
+// A photo that cannot be shown leaves the current image as it was, so that saving it later
+// never writes it over the photo's file.
+TEST_F(TreeTest, AnAlbumPhotoThatCannotBeShownLeavesTheCurrentImage) {
+    TMainForm& window = OpenWithAlbums();
+    std::ofstream(Folders.ImageDir + "Beach.jpg") << "broken";
+    ShowImage(window, 4, 4);
+    window.FImageSource = isFile;
+    window.FImageFile = "/somewhere/outside.jpg";
+    window.FModified = true;
+    window.SelectNode(Node(window, 0, 0));  // as a right-click selects, without the click handling
+    window.ShowPhoto();
+    EXPECT_EQ(Prompts->Errors.size(), 1);
+    EXPECT_EQ(window.FImageSource, isFile);
+    EXPECT_EQ(window.FImageFile, "/somewhere/outside.jpg");
+    EXPECT_TRUE(window.FModified);
+    EXPECT_EQ(window.FImgView->Bitmap().Width(), 4);
+
+    window.CommitImage(true);  // the album choice is cancelled
+    std::string kept;
+    std::ifstream(Folders.ImageDir + "Beach.jpg") >> kept;
+    EXPECT_EQ(kept, "broken");
 }
 
 TEST_F(TreeTest, ANewAlbumKeepsItsTitleThroughSaveAndReload) {

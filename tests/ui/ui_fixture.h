@@ -7,7 +7,11 @@
 #include "prefs.h"
 #include "scripted_prompts.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QSettings>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -40,16 +44,24 @@ protected:
         return *Window;
     }
 
+    // An album whose photos are named by their captions ("Beach" stored as "Beach.jpg").
     void WriteAlbum(const std::string& file, const std::string& title, int position,
                     const std::vector<std::string>& captions = {}) {
+        std::vector<std::pair<std::string, std::string>> photos;
+        for (const std::string& caption : captions) photos.emplace_back(caption, caption + ".jpg");
+        WriteAlbumStoring(file, title, position, photos);
+    }
+    // An album whose photos store these (caption, file name) pairs exactly.
+    void WriteAlbumStoring(const std::string& file, const std::string& title, int position,
+                           const std::vector<std::pair<std::string, std::string>>& photos) {
         TAlbum album;
         album.Title = title;
         album.AlbumFile = file;
         album.Position = position;
-        for (const std::string& caption : captions) {
+        for (const auto& [caption, fileName] : photos) {
             auto* photo = new TPhoto;
             photo->Caption = caption;
-            photo->FileName = caption + ".jpg";
+            photo->FileName = fileName;
             album.AddPhoto(photo);
         }
         ASSERT_TRUE(album.SaveToFile(Folders.AlbumDir + file));
@@ -63,6 +75,19 @@ protected:
         window.FImgView->Bitmap() = window.FWorkBitmap;
         window.FImgView->Changed();
         window.UpdateActions();
+    }
+
+    // Types `text` into a node's in-place editor and ends the edit with `key`: Return
+    // confirms, Escape cancels.
+    static void EditLabel(TMainForm& window, QTreeWidgetItem* node, const QString& text, Qt::Key key = Qt::Key_Return) {
+        window.FAlbumTree->editItem(node);
+        auto* editor = window.FAlbumTree->viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr) << "no in-place editor opened";
+        editor->setText(text);
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(editor, &press);
+        QCoreApplication::sendPostedEvents();  // the delegate commits and closes through a queued call
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the closed editor goes
     }
 
     std::filesystem::path Base;
