@@ -91,8 +91,7 @@ std::string AlbumPage(const TWebAlbum& album, size_t a) {
             "</p>\n<ul class=\"grid\">\n";
     for (size_t p = 0; p < album.Photos.size(); ++p) {
         const TWebPhoto& photo = album.Photos[p];
-        AppendCell(page, PhotoPageName(a, p), ThumbSource(photo, "../"), photo.Caption.empty() ? "" : HtmlText(photo.Caption),
-                   "");
+        AppendCell(page, PhotoPageName(a, p), ThumbSource(photo, "../"), HtmlText(photo.Caption), "");
     }
     page += "</ul>\n</main>\n";
     page += kKeyScript;
@@ -110,11 +109,12 @@ std::string PhotoPage(const TWebAlbum& album, size_t a, size_t p) {
     const TWebPhoto& photo = album.Photos[p];
     const size_t count = album.Photos.size();
     const std::string caption = PhotoTitle(photo, p);
+    const std::string albumTitle = AlbumTitle(album, a);
     const std::string image = "../Images/" + LinkName(photo.ImageName);
     std::string page;
     page.reserve(2048);
-    AppendHead(page, caption + " &ndash; " + AlbumTitle(album, a), "", "photo");
-    page += "<nav class=\"bar\"><a id=\"up\" href=\"" + AlbumPageName(a) + "\">&uarr; " + AlbumTitle(album, a) +
+    AppendHead(page, caption + " &ndash; " + albumTitle, "", "photo");
+    page += "<nav class=\"bar\"><a id=\"up\" href=\"" + AlbumPageName(a) + "\">&uarr; " + albumTitle +
             "</a><span class=\"steps\">";
     page += NeighbourLink("prev", "&larr; Previous", p > 0, p > 0 ? PhotoPageName(a, p - 1) : "");
     page += "<span class=\"pos\">" + std::to_string(p + 1) + " of " + std::to_string(count) + "</span>";

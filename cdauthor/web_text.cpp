@@ -28,21 +28,6 @@ void AppendUtf8(std::string& out, char32_t code) {
     }
 }
 
-// UTF-16 units as UTF-8; a lone surrogate becomes U+FFFD.
-std::string Utf8Of(const std::u16string& units) {
-    std::string out;
-    out.reserve(units.size());
-    for (size_t i = 0; i < units.size(); ++i) {
-        char32_t code = units[i];
-        const bool high = code >= 0xD800 && code <= 0xDBFF;
-        const bool lowFollows = i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF;
-        if (high && lowFollows) code = 0x10000 + ((code - 0xD800) << 10) + (units[++i] - 0xDC00);
-        else if (code >= 0xD800 && code <= 0xDFFF) code = 0xFFFD;
-        AppendUtf8(out, code);
-    }
-    return out;
-}
-
 bool IsUnreserved(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
            c == '_' || c == '~';
@@ -83,7 +68,10 @@ std::string HtmlText(const std::string& bytes) {
 std::string LinkName(const std::string& discName) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string link;
-    for (unsigned char c : Utf8Of(JolietUnits(discName))) {
+    // Joliet names are UCS-2: one character per unit.
+    std::string name;
+    for (char16_t unit : JolietUnits(discName)) AppendUtf8(name, unit);
+    for (unsigned char c : name) {
         if (IsUnreserved(c)) {
             link += static_cast<char>(c);
         } else {

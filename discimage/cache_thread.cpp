@@ -135,8 +135,9 @@ bool TCacheThread::ProduceFiles() {
     for (int32_t d = 0; d < DirCount; ++d) {
         for (const TFEntry* entry = DirList[d]->FirstChild; entry; entry = entry->Next) {
             if (entry->IsDirectory() || entry->SourcePath.empty() || entry->Size <= 0) continue;
-            if (!(entry->Data ? CopyData(entry->SourcePath, *entry->Data, entry->Size) : CopyFile(entry->SourcePath, entry->Size)))
-                return false;
+            const bool copied = entry->Data ? CopyData(entry->SourcePath, *entry->Data, entry->Size)
+                                            : CopyFile(entry->SourcePath, entry->Size);
+            if (!copied) return false;
         }
     }
     return true;
