@@ -106,6 +106,11 @@ void TScanDialog::BuildControls() {
     pbProgress = new QProgressBar(this);
     pbProgress->setObjectName("pbProgress");
     pbProgress->setVisible(false);
+    // The bar's row stays reserved while it is hidden, so that a scan neither grows the dialog
+    // nor moves its buttons.
+    QSizePolicy keepRow = pbProgress->sizePolicy();
+    keepRow.setRetainSizeWhenHidden(true);
+    pbProgress->setSizePolicy(keepRow);
 
     auto* buttons = new QDialogButtonBox(this);
     btnPreview = buttons->addButton(tr("Pre&view"), QDialogButtonBox::ActionRole);

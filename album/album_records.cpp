@@ -1,18 +1,8 @@
 #include "album_records.h"
 
 #include "byte_reader.h"
-#include "file_names.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
-#include <unistd.h>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -52,13 +42,6 @@ std::vector<std::string> SplitNotes(const std::string& text) {
     }
     if (start < text.size()) lines.push_back(text.substr(start));
     return lines;
-}
-
-bool EndsWithAlbExtension(const std::string& name) {
-    if (name.size() < 4) return false;
-    std::string ext = name.substr(name.size() - 4);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    return ext == ".alb";
 }
 
 } // namespace
@@ -143,24 +126,6 @@ bool TProject::ReadFromStream(TByteReader& in) {
 
 // ---- TAlbum ----
 
-std::unique_ptr<TAlbum> TAlbum::CreateFromFile(const std::string& path) {
-    auto album = std::make_unique<TAlbum>();
-    album->LoadFromFile(path);
-    album->AlbumFile = FileNamePart(path);
-    return album;
-}
-
-void TAlbum::LoadFromFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return;
-    std::ostringstream contents;
-    contents << file.rdbuf();
-    if (file.bad()) return;
-    const std::string bytes = contents.str();
-    TByteReader reader(bytes);
-    ReadFromStream(reader);
-}
-
 void TAlbum::ReadFromStream(TByteReader& in) {
     Clear(true);
     in.ReadCountedString(Title) && in.ReadCountedString(ReservedText) &&
@@ -183,30 +148,13 @@ std::string TAlbum::ToBytes() const {
     return out.str();
 }
 
-bool TAlbum::SaveToFile(const std::string& path, std::string* error) const {
-    const std::string temporary = path + ".tmp";
-    const std::string bytes = ToBytes();
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    bool written = file != nullptr;
-    int reason = errno;
-    if (file) {
-        written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() &&
-                  std::fflush(file) == 0 && fsync(fileno(file)) == 0;
-        if (!written) reason = errno;
-        if (std::fclose(file) != 0 && written) {
-            written = false;
-            reason = errno;
-        }
-    }
-    if (written && std::rename(temporary.c_str(), path.c_str()) != 0) {
-        written = false;
-        reason = errno;
-    }
-    if (!written) {
-        if (file) std::remove(temporary.c_str());  // only what we created ourselves
-        if (error) *error = std::strerror(reason);
-    }
-    return written;
+std::string TAlbum::ContentBytes() const {
+    std::ostringstream out(std::ios::binary);
+    WriteCountedString(out, Title);
+    WriteCountedString(out, ReservedText);
+    WriteInt32(out, ReservedValue);
+    for (const TProject::TEntry& entry : Project.Photos()) entry.Photo->WriteToStream(out);
+    return out.str();
 }
 
 void TAlbum::Clear(bool all) {
@@ -218,22 +166,7 @@ void TAlbum::Clear(bool all) {
     Project.Reset(all);
 }
 
-// ---- discovery and catalogue ----
-
-TAlbumList FindAlbums(const std::string& folder) {
-    TAlbumList albums;
-    std::error_code error;
-    fs::directory_iterator entries(folder.empty() ? "." : folder, error);
-    if (error) return albums;
-    for (const fs::directory_entry& entry : entries) {
-        const std::string name = entry.path().filename().string();
-        if (!EndsWithAlbExtension(name) || !entry.is_regular_file(error)) continue;
-        albums.push_back(TAlbum::CreateFromFile(entry.path().string()));
-    }
-    std::sort(albums.begin(), albums.end(),
-              [](const auto& a, const auto& b) { return a->Position < b->Position; });
-    return albums;
-}
+// ---- catalogue ----
 
 void WriteAlbumCatalogue(std::ostream& out, const std::vector<const TAlbum*>& albums) {
     WriteInt32(out, static_cast<int32_t>(albums.size()));

@@ -84,12 +84,16 @@ public:
     TAlbum() = default;
     static std::unique_ptr<TAlbum> CreateFromFile(const std::string& path);
 
-    // A missing, unreadable or damaged file leaves the album with what could be read.
+    // A missing, unreadable or damaged file leaves the album with what could be read. A file
+    // larger than kMaxAlbumFileSize counts as damaged, and only its first bytes are read.
     void LoadFromFile(const std::string& path);
     // Writes a temporary file beside `path` and renames it over the album file, so that a
     // failed save never damages the previous file. On failure returns false and, when asked,
-    // the reason.
-    bool SaveToFile(const std::string& path, std::string* error = nullptr) const;
+    // the reason. An album read damaged is not rewritten while the user has not changed it;
+    // before its first rewrite its file is kept beside it as "<file>.damaged".
+    bool SaveToFile(const std::string& path, std::string* error = nullptr);
+    // True when the file could not be read whole and the album has not been rewritten since.
+    bool ReadDamaged() const { return FReadDamaged; }
 
     void ReadFromStream(TByteReader& in);
     void WriteToStream(std::ostream& out) const;
@@ -98,6 +102,16 @@ public:
     void Clear(bool all);
     int AddPhoto(TPhoto* photo) { return Project.AddPhoto(photo); }
     int SectorCount() const { return Project.SectorCount() + 2; }
+
+    static constexpr int64_t kMaxAlbumFileSize = int64_t(64) << 20;
+
+private:
+    // What the user can change: the album's bytes without what the program keeps up to date
+    // itself (file name, position, the photo list's title).
+    std::string ContentBytes() const;
+
+    bool FReadDamaged = false;
+    std::string FContentAsRead;  // ContentBytes() when read damaged
 };
 
 using TAlbumList = std::vector<std::unique_ptr<TAlbum>>;

@@ -42,7 +42,6 @@ int main(int argc, char* argv[]) {
     if (AnsweredInformationOption(argc, argv)) return 0;
     QApplication application(argc, argv);
     QApplication::setApplicationName("Fotolark");
-    QApplication::setApplicationDisplayName("Fotolark");
     QApplication::setApplicationVersion(FOTOLARK_VERSION);
     // Lets the desktop match the window with its menu entry (and its icon) on Wayland too.
     QApplication::setDesktopFileName(FOTOLARK_APP_ID);

@@ -8,12 +8,15 @@
 #include "disc_content.h"
 #include "file_names.h"
 #include "mcdburner.h"
+#include "picture_loaders.h"
 #include "prefs_form.h"
 #include "scan_source_list.h"
+#include "up_down.h"
 #include "help_viewer.h"
 #include "hints.h"
 #include "image_view.h"
 #include "prefs.h"
+#include "temporary_names.h"
 #include "window_state.h"
 
 #include <QApplication>
@@ -23,7 +26,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QSettings>
-#include <QSpinBox>
 #include <QSplitter>
 #include <QStatusTipEvent>
 #include <QToolBar>
@@ -34,11 +36,13 @@ TMainForm::TMainForm(std::unique_ptr<TPrompts> prompts, QWidget* parent)
     setObjectName("MainForm");
     setWindowTitle("Fotolark");
     setWindowIcon(BundledIcon("fotolark"));
-    resize(647, 494);
+    // Wide enough for the tool bars in one row and the status bar's hints in full.
+    PlaceCentredOnScreen(this, QSize(1000, 700));
     FTreeImages[tiAlbumClosed] = ThemeIcon("folder", "album_closed");
     FTreeImages[tiAlbumOpen] = ThemeIcon("folder-open", "album_open");
     FTreeImages[tiPhoto] = ThemeIcon("image-x-generic", "photo");
     setMinimumSize(600, 400);
+    RegisterPlatformPictureLoaders();
     CreateActions();
     CreateMenus();
     CreateToolBars();
@@ -74,6 +78,8 @@ void TMainForm::FormCreate() {
     FImageDir = folders.ImageDir;
     FThumbDir = folders.ThumbDir;
     CreateStorageFolders(folders);
+    // What a save that crashed left behind: our temporary files whose process has ended.
+    for (const std::string& folder : {FAlbumDir, FImageDir, FThumbDir}) RemoveStaleTemporaryFiles(folder);
 
     Splitter1->setSizes({prefs.AlbumWidth, width() - prefs.AlbumWidth});
     switch (prefs.ImgState) {
@@ -82,9 +88,7 @@ void TMainForm::FormCreate() {
     case zmFitHeight: FZoomMode = zmFitHeight; A_FitHeight->setChecked(true); break;
     default: break;  // keeps the designed check
     }
-    ApplyToolbarState(FileBar, FileTools, prefs.FileTools);
-    ApplyToolbarState(PositionBar, PositionTools, prefs.SizeTools);
-    ApplyToolbarState(ModifyBar, ModifyTools, prefs.ModTools);
+    RestoreToolbars({prefs.FileTools, prefs.SizeTools, prefs.ModTools});
 
     FActivated = false;
     UpdateActions();
@@ -153,12 +157,12 @@ void TMainForm::UpdateActions() {
                             A_RotateR, A_Brightness, A_Discard})
         action->setEnabled(imageShown);
     udRotate->setEnabled(imageShown);
+    lblRotation->setEnabled(imageShown);
     A_ApplyRotation->setEnabled(imageShown && udRotate->value() != 0);
     A_ApplyCrop->setEnabled(imageShown && tbCrop->isChecked());
     tbCrop->setEnabled(imageShown);
-    A_NewAlbum->setEnabled(ready);
-    A_Scan->setEnabled(ready);
-    A_NewImage->setEnabled(ready);
+    // New albums, scanning and opening files need no image and no album: always enabled.
+    for (QAction* action : {A_NewAlbum, A_Scan, A_NewImage}) action->setEnabled(true);
     A_CreateCD->setEnabled(ready && treeFilled);
     A_SaveAlbums->setEnabled(ready && treeFilled);
     A_SaveImage->setEnabled(ready && FModified);
@@ -166,48 +170,6 @@ void TMainForm::UpdateActions() {
 
 int TMainForm::AskUser(const QString& caption, const QString& text, TAskButtons buttons) {
     return FPrompts->AskUser(this, caption, text, buttons);
-}
-
-// ---- tool bars ----
-
-void TMainForm::ApplyToolbarState(QToolBar* bar, QAction* menuItem, const TToolbarState& state) {
-    bar->setVisible(state.Visible);
-    if (state.Left >= 0) {
-        // Bars placed by the user go back to their row (Top) and their order within it.
-        removeToolBar(bar);
-        bool placed = false;
-        for (QToolBar* other : findChildren<QToolBar*>()) {
-            if (other == bar || toolBarArea(other) != Qt::TopToolBarArea) continue;
-            const QPoint at = other->pos();
-            if (at.y() == state.Top && at.x() > state.Left) {
-                insertToolBar(other, bar);
-                placed = true;
-                break;
-            }
-        }
-        if (!placed) {
-            if (state.Top > 0) addToolBarBreak(Qt::TopToolBarArea);
-            addToolBar(Qt::TopToolBarArea, bar);
-        }
-        bar->setVisible(state.Visible);
-        bar->move(state.Left, state.Top);
-    }
-    menuItem->setChecked(state.Visible);
-}
-
-TToolbarState TMainForm::ToolbarState(QToolBar* bar) const {
-    TToolbarState state;
-    state.Visible = !bar->isHidden();
-    state.Left = bar->x();
-    state.Top = bar->y();
-    return state;
-}
-
-void TMainForm::ToolbarCheck(QAction* item) {
-    QToolBar* bars[] = {FileBar, PositionBar, ModifyBar};
-    const int tag = item->data().toInt();
-    if (tag < 0 || tag > 2) return;
-    bars[tag]->setVisible(item->isChecked());
 }
 
 // ---- albums ----
@@ -236,6 +198,8 @@ void TMainForm::LoadAlbums() {
 
 void TMainForm::ClearAlbumTree() {
     FAlbumTree->clear();
+    FStatusPanels[1]->clear();  // the sizes and the file name belonged to the old selection
+    FStatusPanels[2]->clear();
 }
 
 TAlbumNode* TMainForm::AlbumNodeAt(int index) const {
@@ -304,9 +268,9 @@ void TMainForm::SavePlacementSettings() {
     TPrefs prefs;
     prefs.AlbumWidth = AlbumPanel->width();
     prefs.ImgState = FZoomMode;
-    prefs.FileTools = ToolbarState(FileBar);
-    prefs.SizeTools = ToolbarState(PositionBar);
-    prefs.ModTools = ToolbarState(ModifyBar);
+    prefs.FileTools = ToolbarState(0);
+    prefs.SizeTools = ToolbarState(1);
+    prefs.ModTools = ToolbarState(2);
     prefs.Save();
 }
 

@@ -4,12 +4,14 @@
 
 #include "album_tree.h"
 #include "bitmap32.h"
+#include "prefs.h"
 #include "prompts.h"
 
 #include <QIcon>
 #include <QMainWindow>
 #include <QMouseEvent>
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,7 +21,6 @@ class QActionGroup;
 class QLabel;
 class QMenu;
 class QMouseEvent;
-class QSpinBox;
 class QSplitter;
 class QToolBar;
 class QTreeWidget;
@@ -32,12 +33,15 @@ class TAlbumNode;
 class TPhoto;
 class TPhotoNode;
 class TImgView32;
+class TUpDown;
 class TPJRegWdwState;
-struct TToolbarState;
 
 enum TZoomMode : uint8_t { zmOriginalSize = 0, zmFitWidth = 1, zmFitHeight = 2 };
 enum TTreeImage { tiAlbumClosed, tiAlbumOpen, tiPhoto };
 enum TImageSource : uint8_t { isNew = 0, isFile = 1, isAlbumPhoto = 2, isFileCopy = 3 };
+
+// The turn that position `position` of udRotate stands for, clockwise in degrees ("10.00°").
+QString RotationText(int position);
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -80,7 +84,8 @@ public:
     QSplitter* Splitter1 = nullptr;
     TImgView32* FImgView = nullptr;
     QLabel* FStatusPanels[4] = {};
-    QSpinBox* udRotate = nullptr;
+    TUpDown* udRotate = nullptr;
+    QLabel* lblRotation = nullptr;  // the angle udRotate stands for, in degrees
 
     // ---- actions and menu items ----
     QAction *A_FitWidth, *A_FitHeight, *A_OriginalSize, *A_FlipH, *A_FlipV, *A_RotateL,
@@ -132,6 +137,7 @@ public:
     void FlipHorizontal();
     void FlipVertical();
     void udRotateClick(int position);
+    void ShowRotationAngle();
     void PreviewFineRotation(float angle);
     void ApplyFineRotation();
     void tbCropClick(bool down);
@@ -161,6 +167,9 @@ public:
     void PhotoMoveClick(int tag);
     QString StatusText(int panel) const;
 
+    // The tool bar area's context menu: the program's own Toolbars items.
+    QMenu* createPopupMenu() override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -186,8 +195,11 @@ private:
     bool FormClose();
     void FormDestroy();
     void SavePlacementSettings();
-    void ApplyToolbarState(QToolBar* bar, QAction* menuItem, const TToolbarState& state);
-    TToolbarState ToolbarState(QToolBar* bar) const;
+
+    // tool bars (mainform_toolbars.cpp)
+    std::array<QToolBar*, 3> Toolbars() const { return {FileBar, PositionBar, ModifyBar}; }
+    void RestoreToolbars(const std::array<TToolbarState, 3>& states);
+    TToolbarState ToolbarState(int tag) const;
     void ToolbarCheck(QAction* item);
     void ShowStatusHint(const QString& hint);
     void ExitApp();
@@ -223,5 +235,7 @@ private:
     std::unique_ptr<TAcquireImage> FScanner;
     std::unique_ptr<TScanSourceList> FScanSources;
     TPJRegWdwState* PJRegWdwState1 = nullptr;
+    // Where each tool bar was last seen, kept for bars that are hidden at exit.
+    std::array<TToolbarState, 3> FToolbarPlaces;
     QActionGroup* FZoomGroup = nullptr;
 };

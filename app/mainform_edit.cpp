@@ -4,9 +4,10 @@
 #include "geometry.h"
 #include "image_view.h"
 #include "tone.h"
+#include "up_down.h"
 
+#include <QLabel>
 #include <QMouseEvent>
-#include <QSpinBox>
 
 
 // Every edit but the fine-rotation preview reads the working copy, shows its result and
@@ -38,10 +39,19 @@ void TMainForm::FlipVertical() {
     FinishEdit();
 }
 
+QString RotationText(int position) {
+    return QStringLiteral("%1\u00b0").arg(position / 100.0, 0, 'f', 2);
+}
+
 // Position p of the up-down previews a turn of p hundredths of a degree clockwise.
 void TMainForm::udRotateClick(int position) {
+    ShowRotationAngle();
     if (FImgView->HasImage()) PreviewFineRotation(-static_cast<float>(position) / 100.0f);
     UpdateActions();
+}
+
+void TMainForm::ShowRotationAngle() {
+    lblRotation->setText(RotationText(udRotate->value()));
 }
 
 void TMainForm::PreviewFineRotation(float angle) {
@@ -55,6 +65,7 @@ void TMainForm::ApplyFineRotation() {
     FModified = true;
     const QSignalBlocker quiet(udRotate);  // going back to 0 is no new preview
     udRotate->setValue(0);
+    ShowRotationAngle();
     ApplyZoomMode();
     UpdateActions();
 }
@@ -121,7 +132,8 @@ void TMainForm::ApplyCropping() {
 void TMainForm::ChangeBrightness() {
     if (FWorkBitmap.Empty()) return;
     TToneTable table;
-    if (!FPrompts->ModifyImage(this, FWorkBitmap, table)) return;
+    // The dialog previews what the view shows, a fine rotation being previewed included.
+    if (!FPrompts->ModifyImage(this, FImgView->Bitmap(), table)) return;
     ApplyToneTable(FImgView->Bitmap(), FWorkBitmap, table);
     FinishEdit();
 }

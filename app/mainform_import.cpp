@@ -6,12 +6,14 @@
 #include "image_view.h"
 #include "picture_file.h"
 #include "prefs.h"
+#include "safe_file.h"
 
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -30,10 +32,9 @@ bool IsJpegName(const QString& path) {
 // decoded from there. A copy that cannot be made or decoded is removed again and throws, so
 // that nothing is made from it.
 TBitmap32 TMainForm::LoadDuplicateCopy(const std::string& dropped, const std::string& copy) {
-    std::error_code error;
-    fs::copy_file(dropped, copy, fs::copy_options::overwrite_existing, error);
+    const int error = CopyFileContents(dropped, copy);
     try {
-        if (error) throw std::runtime_error("Cannot copy " + dropped + " to " + copy + ": " + error.message());
+        if (error != 0) throw std::runtime_error("Cannot copy " + dropped + " to " + copy + ": " + std::strerror(error));
         return LoadPictureFile(copy);
     } catch (const std::exception&) {
         std::error_code ignored;

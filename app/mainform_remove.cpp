@@ -5,6 +5,7 @@
 #include "album_text.h"
 #include "file_names.h"
 #include "prefs.h"
+#include "safe_file.h"
 
 #include <filesystem>
 
@@ -20,8 +21,7 @@ void DeleteQuietly(const std::string& path) {
 }
 
 void CopyQuietly(const std::string& from, const std::string& to) {
-    std::error_code ignored;
-    if (!from.empty()) fs::copy_file(from, to, fs::copy_options::overwrite_existing, ignored);
+    if (!from.empty()) (void)CopyFileContents(from, to);
 }
 
 // The photo's thumbnail always goes; its image file when the user asked for that.
@@ -62,7 +62,7 @@ void TMainForm::RemoveAlbumNode(TAlbumNode* node) {
     delete node;
     DeleteQuietly(albumFile);
     FAlbumTree->setUpdatesEnabled(true);
-    if (SelectedNode()) FAlbumTreeClick();
+    FAlbumTreeClick();  // also clears the status panels when no album is left
     FAlbumsModified = true;
     UpdateActions();
 }

@@ -78,6 +78,7 @@ uint64_t TMainForm::AlbumByteSize() const {
 
 void TMainForm::FAlbumTreeClick() {
     FStatusPanels[1]->clear();
+    FStatusPanels[2]->clear();  // set again below only while a photo is selected
     QTreeWidgetItem* node = SelectedNode();
     if (FAlbumTree->topLevelItemCount() > 0 && node) {
         if (FImgView->HasImage() && (FModified || FImageSource == isNew || FImageSource == isFile)) {

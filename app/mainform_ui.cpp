@@ -4,11 +4,11 @@
 #include "album_tree.h"
 #include "hints.h"
 #include "image_view.h"
+#include "up_down.h"
 
 #include <QActionGroup>
 #include <QLabel>
 #include <QMenuBar>
-#include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
@@ -227,7 +227,6 @@ void TMainForm::CreateToolBars() {
     PositionBar->addSeparator();
     PositionBar->addAction(A_Discard);
 
-    addToolBarBreak(Qt::TopToolBarArea);  // the designed window is too narrow for one row
     ModifyBar = makeBar("ModifyBar", "Image Modification");
     ModifyBar->addAction(A_FlipH);
     ModifyBar->addAction(A_FlipV);
@@ -235,14 +234,19 @@ void TMainForm::CreateToolBars() {
     ModifyBar->addAction(A_RotateL);
     ModifyBar->addAction(A_RotateR);
     ModifyBar->addSeparator();
-    udRotate = new QSpinBox(ModifyBar);
+    udRotate = new TUpDown(ModifyBar);
     udRotate->setObjectName("udRotate");
     udRotate->setRange(-1800, 1800);
-    udRotate->setSingleStep(1);
-    udRotate->setValue(0);
     SetHint(udRotate, "Rotate Image|Rotate by one degree");
-    connect(udRotate, &QSpinBox::valueChanged, this, &TMainForm::udRotateClick);
+    connect(udRotate, &TUpDown::valueChanged, this, &TMainForm::udRotateClick);
     ModifyBar->addWidget(udRotate);
+    lblRotation = new QLabel(ModifyBar);
+    lblRotation->setObjectName("lblRotation");
+    // Room for the widest angle, so that the bar keeps its width while the angle changes.
+    lblRotation->setMinimumWidth(lblRotation->fontMetrics().horizontalAdvance(RotationText(-1800)) + 4);
+    lblRotation->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblRotation->setText(RotationText(0));
+    ModifyBar->addWidget(lblRotation);
     ModifyBar->addAction(A_ApplyRotation);
     ModifyBar->addSeparator();
     ModifyBar->addAction(A_Brightness);
@@ -282,7 +286,7 @@ void TMainForm::CreatePanels() {
     FThumbView->setFrameShape(QFrame::NoFrame);
     FThumbView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     FThumbView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    FThumbView->setToolTip("Double-click to display full image");
+    SetHint(FThumbView, "Double-click to display full image");
     thumbLayout->addWidget(FThumbView, 0, Qt::AlignCenter);
     albumLayout->addWidget(Panel3);
 

@@ -5,13 +5,13 @@
 #include "del_album_form.h"
 #include "del_photo_form.h"
 #include "img_modify_form.h"
+#include "open_picture_dialog.h"
 #include "photo_form.h"
 #include "prefs_form.h"
 #include "scan_commands.h"
 #include "used_image_form.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QMessageBox>
 
 int TDialogPrompts::AskUser(QWidget* parent, const QString& caption, const QString& text,
@@ -63,8 +63,7 @@ bool TDialogPrompts::RemoveAlbum(QWidget* parent, const std::string& title, bool
 }
 
 QString TDialogPrompts::OpenImageFile(QWidget* parent) {
-    return QFileDialog::getOpenFileName(parent, QString(), QString(),
-                                        "JPEG Image File (*.jpg,.jpeg) (*.jpg *.jpeg *.JPG *.JPEG)");
+    return TOpenPictureDialog::Execute(parent);
 }
 
 std::optional<TBitmap32> TDialogPrompts::ScanPage(QWidget* parent, TAcquireImage& scanner, TScanSourceList& sources) {

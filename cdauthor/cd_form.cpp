@@ -2,6 +2,7 @@
 
 #include "cd_form_lists.h"
 #include "cd_form_widgets.h"
+#include "help_button.h"
 #include "mcdburner.h"
 #include "window_state.h"
 
@@ -163,7 +164,7 @@ QLayout* TCDForm::MakeFooter() {
     SetCDHint(edTitle, "Enter a title for the CD");
     Label1->setBuddy(edTitle);
 
-    sbHelp = MakeCDHelpButton(this, FHelpFile);
+    sbHelp = CreateHelpButton(this, FHelpFile);
     btnAbort = MakeButton("btnAbort", "&Abort Write", "Stop writing the CD or ISO file");
     btnAbort->hide();
     btnBurn = MakeButton("btnBurn", "&Write CD", "Write albums to CD or ISO file");

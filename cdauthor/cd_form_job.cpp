@@ -4,7 +4,7 @@
 
 #include "cd_form_lists.h"
 #include "cd_form_widgets.h"
-#include "drive_job.h"
+#include "recorder_steps.h"
 #include "mcdburner.h"
 #include "scsi_texts.h"
 
@@ -39,7 +39,7 @@ void TCDForm::btnBurnClick() {
     QCoreApplication::processEvents();
     ApplyJobSettings(toFile);
     if (!toFile && !WaitForBlankDisc()) {
-        SetMessage("");
+        if (FWaitAborted) SetMessage("");  // a cancelled question leaves the message as it was
         RefuseStart();
         return;
     }
@@ -60,13 +60,13 @@ void TCDForm::ApplyJobSettings(bool toFile) {
 }
 
 bool TCDForm::WaitForBlankDisc() {
+    FWaitAborted = false;
     SetMessage("Waiting for CD to be ready...");
     if (FBurner.WaitReady(10000, 5000)) return true;
     if (!FPrompts->AskOkCancel(this, "Insert Blank CD",
                                "Make sure a blank CD-R is in the CD-R/RW drive.\nClick Ok to write"))
         return false;
     // "&Abort Write" ends this wait, so that a user without a disc is never stuck.
-    FWaitAborted = false;
     btnAbort->show();
     while (!FWaitAborted && !FBurner.TestUnitReady(5000)) ProcessEventsFor(kDriveWaitMs);
     btnAbort->hide();
@@ -171,8 +171,8 @@ void TCDForm::WriteDone(const std::string& error) {
     btnAbort->hide();
     FJobRunning = false;
     SetBusy(false);
-    const std::string reason = TrimBlanks(error);
-    const std::string outcome = !reason.empty()          ? "Error: " + reason
+    // Blanks alone are no error; a real error text is shown as the job gave it.
+    const std::string outcome = !TrimBlanks(error).empty() ? "Error: " + error
                                 : cxTestBurn->isChecked() ? "Test was successful."
                                                           : "CD created.";
     SetMessage(QString::fromStdString(outcome));

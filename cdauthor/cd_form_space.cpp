@@ -5,7 +5,7 @@
 #include "cd_form_lists.h"
 #include "cd_form_widgets.h"
 #include "disc_web.h"
-#include "drive_job.h"
+#include "recorder_steps.h"
 #include "mcdburner.h"
 
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-// Small pieces both CD dialogs share: two-part hints, the help button, album text on screen.
+// Small pieces both CD dialogs share: two-part hints, and a wait that keeps the windows responsive.
 #pragma once
 
 #include <QString>
@@ -6,16 +6,11 @@
 
 #include <string>
 
-class QToolButton;
 class QWidget;
 
 // A hint "short|long": the short part is the tool tip, the long part the status tip. A hint
 // without a bar uses its whole text for both.
 void SetCDHint(QWidget* widget, const QString& hint);
-
-// The help button `sbHelp` of `window`; it and F1 inside the window open the contents page
-// of `helpFile`.
-QToolButton* MakeCDHelpButton(QWidget* window, const QString& helpFile);
 
 // Input that holds no control character: a title with a line break would add lines to
 // autorun.inf, so such text can be neither typed nor pasted.

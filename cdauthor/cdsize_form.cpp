@@ -1,6 +1,8 @@
 #include "cdsize_form.h"
 
 #include "cd_form_widgets.h"
+#include "fixed_dialog.h"
+#include "help_button.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -23,8 +25,8 @@ QLabel* WrappedText(const QString& text) {
 TCDSizeForm::TCDSizeForm(QWidget* parent, const QString& helpFile) : QDialog(parent) {
     setObjectName("CDSizeForm");
     setWindowTitle("Set CD-R Size");
-    // A fixed dialog without title-bar buttons; a dialog with a parent opens centred on it.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    // A fixed dialog without system buttons, centred on its owner when first shown.
+    SetFixedDialogFlags(this);
 
     Label1 = WrappedText("Fotolark has been unable to detect a CD-R/RW drive on your system.");
     Label2 = WrappedText("You can create a CD image (ISO) file, which can be written to a blank CD on another system.");
@@ -46,7 +48,7 @@ TCDSizeForm::TCDSizeForm(QWidget* parent, const QString& helpFile) : QDialog(par
     btnCancel->setObjectName("btnCancel");
     connect(btnOk, &QPushButton::clicked, this, &TCDSizeForm::btnOkClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    sbHelp = MakeCDHelpButton(this, helpFile);
+    sbHelp = CreateHelpButton(this, helpFile);
 
     auto* size = new QHBoxLayout;
     size->addWidget(edCDSize);

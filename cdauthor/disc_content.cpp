@@ -2,6 +2,8 @@
 
 #include "disc_web.h"
 #include "file_names.h"
+#include "safe_file.h"
+#include "temporary_names.h"
 
 #include <sys/stat.h>
 
@@ -12,17 +14,48 @@
 #include <optional>
 #include <sstream>
 
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 
 namespace {
 
+constexpr char kTempFolderPrefix[] = "fotolark-disc-";
+
 bool WriteWholeFile(const std::string& path, const std::string& bytes, std::string& error) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (file) return true;
+    if (ReplaceFileContents(path, bytes.data(), bytes.size()) == 0) return true;
     error = "Can't write the temporary file " + path;
     return false;
+}
+
+// The process id in a job folder name "fotolark-disc-<pid>-XXXXXX"; 0 for any other name.
+long JobFolderOwner(const std::string& name) {
+    const size_t prefix = sizeof kTempFolderPrefix - 1;
+    if (name.compare(0, prefix, kTempFolderPrefix) != 0) return 0;
+    const size_t dash = name.find('-', prefix);
+    if (dash == std::string::npos || dash == prefix || dash - prefix > 9 || name.size() - dash != 7) return 0;
+    for (size_t i = prefix; i < dash; ++i)
+        if (name[i] < '0' || name[i] > '9') return 0;
+    return std::stol(name.substr(prefix, dash - prefix));
+}
+
+// Removes the job folders, with their files, that a process of ours left behind when it
+// ended in the middle of a job.
+void RemoveStaleJobFolders(const std::string& tempFolder) {
+    std::error_code error;
+    for (fs::directory_iterator it(tempFolder, error), end; !error && it != end; it.increment(error)) {
+        const fs::directory_entry& entry = *it;
+        const long owner = JobFolderOwner(entry.path().filename().string());
+        struct stat info {};
+        if (owner == 0 || !ProcessHasEnded(owner) || lstat(entry.path().c_str(), &info) != 0 ||
+            !S_ISDIR(info.st_mode) || info.st_uid != geteuid())
+            continue;
+        const std::string folder = WithTrailingSlash(entry.path().string());
+        std::error_code ignored;
+        for (const char* name : {"autorun.inf", "title.txt", "Albums.dat"}) fs::remove(folder + name, ignored);
+        RemoveStaleTemporaryFiles(folder);
+        fs::remove(folder, ignored);
+    }
 }
 
 std::string CatalogueBytes(const std::vector<const TAlbum*>& albums) {
@@ -70,7 +103,8 @@ std::string TDiscTempFiles::SystemTempFolder() {
 
 bool TDiscTempFiles::Create(const std::string& tempFolder) {
     Delete();
-    std::string pattern = WithTrailingSlash(tempFolder) + "fotolark-disc-XXXXXX";
+    RemoveStaleJobFolders(tempFolder);
+    std::string pattern = WithTrailingSlash(tempFolder) + kTempFolderPrefix + std::to_string(getpid()) + "-XXXXXX";
     if (!mkdtemp(pattern.data())) return false;
     FFolder = pattern + "/";
     return true;

@@ -1,6 +1,6 @@
 #include "disc_drive.h"
 
-#include "drive_job.h"
+#include "recorder_steps.h"
 #include "transport.h"
 
 #include <chrono>

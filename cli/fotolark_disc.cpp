@@ -4,7 +4,7 @@
 #include "disc_content.h"
 #include "disc_drive.h"
 #include "disc_options.h"
-#include "drive_job.h"
+#include "recorder_steps.h"
 
 #include "album_records.h"
 #include "file_names.h"

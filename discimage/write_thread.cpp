@@ -1,11 +1,15 @@
 #include "write_thread.h"
 
+#include "file_names.h"
 #include "job_state.h"
 #include "mcdburner.h"
+#include "safe_file.h"
+#include "temporary_names.h"
 #include "transport.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -15,20 +19,14 @@
 
 namespace {
 
-// Writes all of `bytes`, resuming after interruptions; false on any write error.
-bool WriteAll(int fd, const char* data, size_t bytes) {
-    while (bytes > 0) {
-        const ssize_t n = write(fd, data, bytes);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        bytes -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
+}
+
+// A target that exists and is neither a regular file nor a folder: a pipe or a device.
+bool IsStreamTarget(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
 }
 
 } // namespace
@@ -77,24 +75,34 @@ void TThWrite::WriteLoop(const std::function<bool(const char*, int32_t)>& writeG
     }
 }
 
+// An existing pipe or device takes the image as it comes. Any other target gets a new file
+// beside it that replaces it only once the whole image is in, so a job that fails keeps the
+// earlier image; temporary files that an ended job of ours left there go first.
 void TThWrite::WriteToFile() {
     const std::string& fileName = FBurner.ISOFileName;
-    const int fd = open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        Fail("CAN'T CREATE FILE " + Quoted(fileName));
+    const std::string createError = "CAN'T CREATE FILE " + Quoted(fileName);
+    const std::string writeError = "CAN'T WRITE FILE " + Quoted(fileName);
+    if (IsStreamTarget(fileName)) {
+        const int fd = open(fileName.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) return Fail(createError);
+        WriteImageTo(fd, writeError);
+        if (close(fd) != 0) Fail(writeError);
         return;
     }
-    const std::string writeError = "CAN'T WRITE FILE " + Quoted(fileName);
-    if (FCache.ErrorText().empty()) {
-        WriteLoop([&](const char* group, int32_t bytes) {
-            if (WriteAll(fd, group, static_cast<size_t>(bytes))) return true;
-            Fail(writeError);
-            return false;
-        });
-    }
-    if (close(fd) != 0) Fail(writeError);
-    // An image that was not completed is of no use to anyone: do not leave it behind.
-    if (!FCache.ErrorText().empty()) unlink(fileName.c_str());
+    RemoveStaleTemporaryFiles(FolderPart(fileName));
+    TSafeFile image(fileName);
+    if (!image.Open()) return Fail(createError);
+    WriteImageTo(image.Descriptor(), writeError);
+    if (FCache.ErrorText().empty() && !image.Commit()) Fail(writeError);
+}
+
+void TThWrite::WriteImageTo(int fd, const std::string& writeError) {
+    if (!FCache.ErrorText().empty()) return;
+    WriteLoop([&](const char* group, int32_t bytes) {
+        if (WriteAll(fd, group, static_cast<size_t>(bytes))) return true;
+        Fail(writeError);
+        return false;
+    });
 }
 
 void TThWrite::EndJob() {

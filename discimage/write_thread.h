@@ -23,10 +23,11 @@ private:
     // after it has failed the job. Ends at the end of the image, on abort and on errors.
     void WriteLoop(const std::function<bool(const char* group, int32_t bytes)>& writeGroup);
     void WriteToFile();
+    void WriteImageTo(int fd, const std::string& writeError);
     void Fail(const std::string& text);
     void EndJob();
 
-    // The drive job (drive_job.cpp).
+    // The drive job (write_thread_drive.cpp).
     void WriteToDrive();
     void PrepareDrive();
     void ReserveDVDRTrack();

@@ -1,8 +1,8 @@
 #include "file_io.h"
 
 #include "image_error.h"
+#include "safe_file.h"
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -27,20 +27,6 @@ struct TFileDescriptor {
             ::close(fd);
     }
 };
-
-// Opens a fresh, uniquely named file beside FileName.
-int CreateTemporaryBeside(const std::string& fileName, std::string& temporaryName)
-{
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporaryName = fileName + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-        const int fd = ::open(temporaryName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    errno = EEXIST;
-    return -1;
-}
 
 }  // namespace
 
@@ -73,30 +59,9 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& FileName)
 
 void ReplaceFile(const std::string& FileName, const std::uint8_t* Data, std::size_t Size)
 {
-    std::string temporaryName;
-    TFileDescriptor file{CreateTemporaryBeside(FileName, temporaryName)};
-    if (file.fd < 0)
-        Fail("Cannot create file", FileName, errno);
-
-    const auto failAndRemove = [&](int error) {
-        ::unlink(temporaryName.c_str());
-        Fail("Cannot write file", FileName, error);
-    };
-    std::size_t done = 0;
-    while (done < Size) {
-        const ssize_t put = ::write(file.fd, Data + done, Size - done);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put < 0)
-            failAndRemove(errno);
-        done += std::size_t(put);
-    }
-    if (::fsync(file.fd) != 0)
-        failAndRemove(errno);
-    const int fd = file.fd;
-    file.fd = -1;
-    if (::close(fd) != 0)
-        failAndRemove(errno);
-    if (::rename(temporaryName.c_str(), FileName.c_str()) != 0)
-        failAndRemove(errno);
+    TSafeFile file(FileName);
+    if (!file.Open())
+        Fail("Cannot create file", FileName, file.Error());
+    if (!file.Write(Data, Size) || !file.Commit())
+        Fail("Cannot write file", FileName, file.Error());
 }

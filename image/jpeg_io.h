@@ -9,11 +9,12 @@
 #include <string>
 #include <vector>
 
-// What a decoder may allocate for one picture. The defaults allow 512 million
-// pixels (a 2 GiB bitmap), far above any camera, so that a damaged header
-// that declares an absurd size fails with a message instead of exhausting memory.
+// What a decoder may allocate for one picture. The defaults allow 256 million
+// pixels (a bitmap of about 1 GB), far above any camera, so that a tiny file whose
+// header declares an absurd size fails at once with a message, before any
+// pixel is decoded, instead of taking gigabytes and many seconds.
 struct TDecodeLimits {
-    std::uint64_t MaxPixels = std::uint64_t(1) << 29;
+    std::uint64_t MaxPixels = 256'000'000;
     std::uint64_t MaxCodecMemory = std::uint64_t(2) << 30;  // libjpeg's own buffers
 };
 

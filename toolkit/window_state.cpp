@@ -2,8 +2,34 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QScreen>
 #include <QSettings>
 #include <QWidget>
+
+#include <algorithm>
+
+namespace {
+
+QRect AvailableArea(const QWidget* window) {
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    return screen->availableGeometry();
+}
+
+} // namespace
+
+QRect KeptInside(const QRect& rect, const QRect& area) {
+    QRect kept(rect.topLeft(), rect.size().boundedTo(area.size()));
+    kept.moveLeft(std::clamp(kept.left(), area.left(), area.right() + 1 - kept.width()));
+    kept.moveTop(std::clamp(kept.top(), area.top(), area.bottom() + 1 - kept.height()));
+    return kept;
+}
+
+void PlaceCentredOnScreen(QWidget* window, QSize designed) {
+    const QRect area = AvailableArea(window);
+    QRect placed(QPoint(), designed.boundedTo(area.size()));
+    placed.moveCenter(area.center());
+    window->setGeometry(placed);
+}
 
 TPJRegWdwState::TPJRegWdwState(QWidget* window, const QString& key, TSettingsFactory openSettings,
                                bool isMainWindow)
@@ -33,7 +59,10 @@ void TPJRegWdwState::Restore() {
     const int width = read("Width", current.width());
     const int height = read("Height", current.height());
     const int state = read("State", 0);
-    FWindow->setGeometry(left, top, width, height);
+    // Nothing stored: the window keeps its first placement (a dialog is then centred on its
+    // owner once shown). A stored rectangle from a larger screen never reaches past this one.
+    const QRect stored(left, top, width, height);
+    if (stored != current) FWindow->setGeometry(KeptInside(stored, AvailableArea(FWindow)));
     if (state == 1)
         FWindow->setWindowState(FWindow->windowState() | Qt::WindowMinimized);
     else if (state == 2)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QObject>
+#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -34,3 +35,9 @@ private:
     bool FIsMainWindow;
     bool FRestored = false;
 };
+
+// `rect` moved, and shrunk where it is larger, so that it lies inside `area`.
+QRect KeptInside(const QRect& rect, const QRect& area);
+
+// Gives `window` its designed size, no larger than its screen's available area, centred there.
+void PlaceCentredOnScreen(QWidget* window, QSize designed);

@@ -1,6 +1,7 @@
 #include "dialog_frame.h"
 
-#include "help_viewer.h"
+#include "fixed_dialog.h"
+#include "help_button.h"
 #include "hints.h"
 
 #include <QDialog>
@@ -10,22 +11,12 @@
 #include <QToolButton>
 
 void SetDialogFrame(QDialog* dialog, QSize size, TDialogFrame frame) {
-    const Qt::WindowFlags kind = frame == TDialogFrame::ToolWindow ? Qt::Tool : Qt::Dialog;
-    dialog->setWindowFlags(kind | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    SetFixedDialogFlags(dialog, frame == TDialogFrame::ToolWindow ? Qt::Tool : Qt::Dialog);
     dialog->setFixedSize(size);
 }
 
 QToolButton* MakeHelpButton(QDialog* dialog, const QString& helpFile) {
-    const QString path = helpFile.isEmpty() ? HelpFilePath() : helpFile;
-    auto* button = new QToolButton(dialog);
-    button->setObjectName("sbHelp");
-    button->setIcon(ThemeIcon("help-contents", "help"));
-    button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus);  // a speed button: clicking it leaves the focus where it was
-    SetHint(button, "Fotolark Help|Fotolark Help");
-    QObject::connect(button, &QToolButton::clicked, dialog, [dialog, path] { ShowHelpContents(dialog, path); });
-    InstallHelpKey(dialog, path);
-    return button;
+    return CreateHelpButton(dialog, helpFile);
 }
 
 QFrame* MakeBevel(const char* name) {

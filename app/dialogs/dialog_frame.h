@@ -1,4 +1,4 @@
-// What every dialog of the program shares: a fixed frame without title-bar buttons, and the
+// What every dialog of the program shares: a fixed frame with a caption and close only, and the
 // help button `sbHelp` that, like F1, opens the contents page of the help file.
 #pragma once
 
@@ -15,8 +15,8 @@ class QToolButton;
 
 enum class TDialogFrame { Fixed, ToolWindow };
 
-// A dialog of exactly `size` that the user cannot resize, with a caption and no title-bar
-// buttons (Esc and the dialog's own buttons close it).
+// A dialog of exactly `size` that the user cannot resize, with a caption and no minimise or
+// maximise button (close, Esc and the dialog's own buttons end it).
 void SetDialogFrame(QDialog* dialog, QSize size, TDialogFrame frame = TDialogFrame::Fixed);
 
 // The help button `sbHelp` of `dialog`; it and F1 inside the dialog open the contents page

@@ -1,8 +1,8 @@
 #include "fit_image.h"
 
-#include <QPainter>
+#include "bitmap_image.h"
 
-#include <cstring>
+#include <QPainter>
 
 namespace {
 
@@ -13,20 +13,11 @@ QImage WrapBitmap(const TBitmap32& bitmap) {
                   static_cast<qsizetype>(bitmap.BytesPerLine()), QImage::Format_RGB32);
 }
 
-TBitmap32 ToBitmap(const QImage& image) {
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-    TBitmap32 bitmap(rgb.width(), rgb.height());
-    for (int y = 0; y < rgb.height(); ++y)
-        std::memcpy(bitmap.ScanLine(y), rgb.constScanLine(y), bitmap.BytesPerLine());
-    bitmap.ResetAlpha();
-    return bitmap;
-}
-
 } // namespace
 
 TBitmap32 ReducedToFit(const TBitmap32& bitmap, QSize box) {
     if (bitmap.Width() <= box.width() && bitmap.Height() <= box.height()) return bitmap;
-    return ToBitmap(WrapBitmap(bitmap).scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    return BitmapFromImage(WrapBitmap(bitmap).scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }
 
 TFitImage::TFitImage(QSize size, TImageFit fit, QWidget* parent) : QWidget(parent), FFit(fit) {

@@ -134,6 +134,9 @@ TEST_F(ScanDialogTest, ReadErrorClosesWithoutAPage) {
 
 TEST_F(ScanDialogTest, PreviewShowsTheBedAndKeepsTheSettings) {
     emit Control<QComboBox>("cbxResolution")->textActivated("300");
+    QApplication::processEvents();  // the dialog settles at its first size
+    const QSize size = Dialog().size();
+    const QPoint scanButton = Control<QWidget>("btnScan")->mapTo(&Dialog(), QPoint());
     Click("btnPreview");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !Dialog().Scanning(); }, HangGuardMs));
     const QImage& picture = Dialog().findChild<TScanAreaView*>("FAreaView")->Picture();
@@ -142,6 +145,9 @@ TEST_F(ScanDialogTest, PreviewShowsTheBedAndKeepsTheSettings) {
     EXPECT_EQ(Control<QComboBox>("cbxResolution")->currentText(), "300");
     EXPECT_EQ(Control<QDoubleSpinBox>("edRight")->value(), 80);
     EXPECT_TRUE(Dialog().isVisible());
+    QApplication::processEvents();
+    EXPECT_EQ(Dialog().size(), size) << "the dialog keeps its size";
+    EXPECT_EQ(Control<QWidget>("btnScan")->mapTo(&Dialog(), QPoint()), scanButton) << "Scan stays under the pointer";
 }
 
 // The scan dialog as a user meets it: "&Scan" opens it for the stored source.

@@ -7,6 +7,8 @@
 
 #include <filesystem>
 #include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -206,6 +208,29 @@ TEST_F(DiscContentTest, EveryJobHasItsOwnTemporaryFolder) {
     EXPECT_TRUE(Temp.Folder().starts_with(Scratch.Path() + "/fotolark-disc-"));
     EXPECT_EQ(FileNamePart(Temp.CataloguePath()), "Albums.dat");
     EXPECT_FALSE(TDiscTempFiles().Create(Scratch.Path() + "/missing"));
+}
+
+// The job folders that a process of ours left when it ended in the middle of a job go when
+// the next job makes its own; a folder holding anything else than our files stays.
+TEST_F(DiscContentTest, JobFoldersOfEndedProcessesAreRemoved) {
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    waitpid(child, nullptr, 0);
+    const std::string ended = "fotolark-disc-" + std::to_string(child);
+    const std::string running = "fotolark-disc-" + std::to_string(getpid());
+    Scratch.Write(ended + "-aB3dE6/autorun.inf", "[autorun]");
+    Scratch.Write(ended + "-aB3dE6/Albums.dat", "albums");
+    Scratch.Write(ended + "-aB3dE6/.fotolark-" + std::to_string(child) + "-00000000000000aa.tmp", "half");
+    Scratch.Write(ended + "-fG7hI8/keep.txt", "not ours");
+    Scratch.Write(running + "-jK9lM0/autorun.inf", "[autorun]");
+    Scratch.Write("fotolark-disc-other/autorun.inf", "[autorun]");
+
+    ASSERT_TRUE(Temp.Create(Scratch.Path()));
+    EXPECT_FALSE(fs::exists(Scratch.Path() + "/" + ended + "-aB3dE6"));
+    EXPECT_TRUE(fs::exists(Scratch.Path() + "/" + ended + "-fG7hI8/keep.txt"));
+    EXPECT_TRUE(fs::exists(Scratch.Path() + "/" + running + "-jK9lM0/autorun.inf"));
+    EXPECT_TRUE(fs::exists(Scratch.Path() + "/fotolark-disc-other/autorun.inf"));
+    EXPECT_TRUE(Temp.Folder().starts_with(Scratch.Path() + "/" + running + "-"));
 }
 
 TEST_F(DiscContentTest, UnwritableTemporaryFolderIsReported) {

@@ -33,7 +33,7 @@ TEST_F(TCDFormTest, ControlsCaptionsAndHints) {
         {form.LBAlbums, "", "Albums in current \"base folder\""},
         {form.LBLayout, "", "Albums to write to CD"},
         {form.edTitle, "", "Enter a title for the CD"},
-        {form.sbHelp, "?", "Fotolark Help"},
+        {form.sbHelp, "", "Fotolark Help"},  // the help icon, as in every dialog
     };
     for (const auto& c : controls) {
         SCOPED_TRACE(c.Hint);

@@ -263,3 +263,18 @@ TEST_F(TCDJobTest, ProgressFollowsTheBytesWritten) {
 }
 
 } // namespace
+
+// The end message carries the job's error text as the job gave it; blanks alone are no error.
+TEST_F(TCDJobTest, TheEndMessageShowsTheErrorTextUnchanged) {
+    const struct {
+        const char* Error;
+        const char* Message;
+    } cases[] = {{" DRIVE SAID NO \r\n", "Error:  DRIVE SAID NO \r\n"}, {"  ", "CD created."}, {"", "CD created."}};
+    Open();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Error);
+        Burner->OnWriteDone(Burner.get(), c.Error);
+        QCoreApplication::sendPostedEvents(Form.get(), QEvent::MetaCall);
+        EXPECT_EQ(Message(), c.Message);
+    }
+}

@@ -104,7 +104,7 @@ TEST_F(TCDRecorderTest, NoDiscAtTheStartOfAJob) {
             EXPECT_EQ(Message(), "CD created.");
         } else {
             EXPECT_FALSE(Form->JobRunning());
-            EXPECT_EQ(Message(), "");
+            EXPECT_EQ(Message(), "Waiting for CD to be ready...") << "Cancel leaves the message as it was";
         }
         ExpectJobEndedCleanly();
     }

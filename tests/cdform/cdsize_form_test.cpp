@@ -1,5 +1,6 @@
 // "Set CD-R Size" on its own.
 #include "cdsize_form.h"
+#include "fixed_dialog.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -26,7 +27,8 @@ TEST(CDSizeFormTest, TextsAndControls) {
     EXPECT_TRUE(form.btnOk->isDefault());
     EXPECT_EQ(form.btnCancel->text(), "&Cancel");
     EXPECT_EQ(form.sbHelp->toolTip(), "Fotolark Help");
-    EXPECT_FALSE(form.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(form.windowFlags() & kTitleBarHints,
+              kFixedDialogHints) << "a caption and close, no minimise or maximise";
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
 }
 

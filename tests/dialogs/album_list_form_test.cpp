@@ -1,5 +1,6 @@
 #include "album_list_form.h"
 #include "dialog_test_support.h"
+#include "fixed_dialog.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -17,7 +18,8 @@ TEST(AlbumListFormTest, ListsTheAlbumsWithTheFirstChosen) {
     EXPECT_EQ(form.windowTitle(), "Add Photo to Album");
     EXPECT_EQ(form.size(), QSize(248, 320));
     EXPECT_EQ(form.windowFlags() & Qt::WindowType_Mask, Qt::Tool);
-    EXPECT_FALSE(form.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(form.windowFlags() & kTitleBarHints,
+              kFixedDialogHints) << "a caption and close, no minimise or maximise";
     ASSERT_EQ(form.lbAlbums->count(), 3);
     EXPECT_EQ(form.lbAlbums->item(1)->text(), QString::fromUtf8("Cafés"));
     EXPECT_EQ(form.lbAlbums->currentRow(), 0);

@@ -1,5 +1,6 @@
 #include "dialog_test_support.h"
 #include "fit_image.h"
+#include "fixed_dialog.h"
 #include "img_modify_form.h"
 
 #include <QLabel>
@@ -25,7 +26,8 @@ TEST(ImgModifyFormTest, HasEveryControlAtItsStart) {
     TImgModifyForm form(nullptr, GreyPicture(40, 30, 127));
     EXPECT_EQ(form.windowTitle(), "Modify Image");
     EXPECT_EQ(form.size(), QSize(312, 386));
-    EXPECT_FALSE(form.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(form.windowFlags() & kTitleBarHints,
+              kFixedDialogHints) << "a caption and close, no minimise or maximise";
     EXPECT_EQ(form.FImage->size(), QSize(192, 192));
     EXPECT_EQ(form.FImage->PictureRect(), QRect(0, 0, 192, 144));
     struct {

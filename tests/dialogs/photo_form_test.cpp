@@ -1,5 +1,6 @@
 #include "dialog_test_support.h"
 #include "fit_image.h"
+#include "fixed_dialog.h"
 #include "photo_form.h"
 
 #include <QLabel>
@@ -24,7 +25,8 @@ TEST(PhotoFormTest, ShowsThePhotoWithEveryControl) {
     TPhotoForm form(nullptr, TBitmap32(300, 200), photo);
     EXPECT_EQ(form.windowTitle(), "Photo Properties");
     EXPECT_EQ(form.size(), QSize(392, 213));
-    EXPECT_FALSE(form.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(form.windowFlags() & kTitleBarHints,
+              kFixedDialogHints) << "a caption and close, no minimise or maximise";
     EXPECT_EQ(form.Label1->text(), "Photo Caption:");
     EXPECT_EQ(form.Label2->text(), "Additional Notes:");
     EXPECT_EQ(form.edCaption->text(), "Beach");

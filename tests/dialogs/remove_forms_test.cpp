@@ -2,6 +2,7 @@
 #include "del_photo_form.h"
 #include "dialog_test_support.h"
 #include "fit_image.h"
+#include "fixed_dialog.h"
 #include "jpeg_io.h"
 
 #include <QCheckBox>
@@ -36,7 +37,8 @@ TEST_F(DelPhotoFormTest, ShowsThePhotoWithEveryControl) {
     TDelPhotoForm form(nullptr, Photo, ThumbDir, ImageDir);
     EXPECT_EQ(form.windowTitle(), "Remove Photo from Album");
     EXPECT_EQ(form.size(), QSize(442, 209));
-    EXPECT_FALSE(form.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(form.windowFlags() & kTitleBarHints,
+              kFixedDialogHints) << "a caption and close, no minimise or maximise";
     EXPECT_EQ(form.Label1->text(), "Are you certain you want to remove this photo?");
     EXPECT_EQ(form.Label1->alignment(), Qt::AlignCenter);
     EXPECT_EQ(form.lblCaption->text(), "Harbour");
@@ -102,7 +104,8 @@ TEST(DelAlbumFormTest, ShowsTheAlbumWithEveryControl) {
     TDelAlbumForm form(nullptr, "Caf\xe9s");
     EXPECT_EQ(form.windowTitle(), "Remove Album");
     EXPECT_EQ(form.size(), QSize(313, 175));
-    EXPECT_FALSE(form.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(form.windowFlags() & kTitleBarHints,
+              kFixedDialogHints) << "a caption and close, no minimise or maximise";
     EXPECT_EQ(form.Label1->text(), "Are you certain you want to remove this album?");
     EXPECT_EQ(form.Label1->alignment(), Qt::AlignCenter);
     EXPECT_EQ(form.lblAlbum->text(), QString::fromUtf8("Cafés"));

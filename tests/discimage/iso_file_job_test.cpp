@@ -8,8 +8,10 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <future>
 #include <thread>
@@ -17,6 +19,13 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+std::vector<std::string> FileNamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 class IsoFileJobTest : public ::testing::Test {
 protected:
@@ -71,10 +80,13 @@ TEST_F(IsoFileJobTest, ReplacesAnExistingFile) {
     EXPECT_EQ(fs::file_size(Iso), 300u * 2048);
 }
 
-TEST_F(IsoFileJobTest, AFolderThatDoesNotExistCannotTakeTheFile) {
-    Iso = Scratch.Path() + "/no/such/folder/out.iso";
-    Start();
-    EXPECT_EQ(Finish().Error, "CAN'T CREATE FILE \"" + Iso + "\"");
+TEST_F(IsoFileJobTest, AFolderThatDoesNotExistOrIsTheTargetCannotTakeTheFile) {
+    for (const std::string& target : {Scratch.Path() + "/no/such/folder/out.iso", Scratch.Path()}) {
+        Iso = target;
+        Done = {};
+        Start();
+        EXPECT_EQ(Finish().Error, "CAN'T CREATE FILE \"" + Iso + "\"");
+    }
 }
 
 // A source file deleted after it was added: before the cache is full the job ends on the
@@ -98,6 +110,7 @@ TEST_F(IsoFileJobTest, ADeletedSourceFileEndsTheJob) {
 }
 
 TEST_F(IsoFileJobTest, AFullDiskEndsTheJobWithAWriteError) {
+    Scratch.Write("out.iso", PatternBytes(300'000, 7));
     Burner.InsertFile("\\", Scratch.Write("photo.jpg", PatternBytes(2'000'000, 2)), false);
     // A file-size limit stands in for a full disk: writes beyond it fail with EFBIG.
     signal(SIGXFSZ, SIG_IGN);
@@ -110,7 +123,45 @@ TEST_F(IsoFileJobTest, AFullDiskEndsTheJobWithAWriteError) {
     const TDone done = Finish();
     setrlimit(RLIMIT_FSIZE, &previous);
     EXPECT_EQ(done.Error, "CAN'T WRITE FILE \"" + Iso + "\"");
-    EXPECT_FALSE(fs::exists(Iso));
+    EXPECT_EQ(ReadBytes(Iso), PatternBytes(300'000, 7)) << "the earlier image is kept";
+    EXPECT_EQ(FileNamesIn(Scratch.Path()), (std::vector<std::string>{"out.iso", "photo.jpg"}));
+}
+
+// A job that fails on a source file keeps the image that was there before, leaves no
+// temporary file, and a successful one replaces the image keeping its permissions.
+TEST_F(IsoFileJobTest, OnlyASuccessfulJobReplacesTheEarlierImage) {
+    const std::string earlier = PatternBytes(100'000, 3);
+    Scratch.Write("out.iso", earlier);
+    ASSERT_EQ(chmod(Iso.c_str(), 0640), 0);
+    const std::string gone = Scratch.Write("gone.jpg", "x");
+    Burner.InsertFile("\\", gone, false);
+    fs::remove(gone);
+    Start();
+    EXPECT_NE(Finish().Error, "");
+    EXPECT_EQ(ReadBytes(Iso), earlier);
+    EXPECT_EQ(FileNamesIn(Scratch.Path()), std::vector<std::string>{"out.iso"});
+
+    Burner.ClearTree();
+    Burner.InsertFile("\\", Scratch.Write("a.txt", "new"), false);
+    Done = {};
+    Start();
+    EXPECT_EQ(Finish().Error, "");
+    EXPECT_EQ(ReadBytes(Iso).substr(26 * 2048, 3), "new");
+    EXPECT_EQ(fs::status(Iso).permissions(), fs::perms(0640));
+    EXPECT_EQ(FileNamesIn(Scratch.Path()), (std::vector<std::string>{"a.txt", "out.iso"}));
+}
+
+// What a job of an ended process left beside its target goes when the next job starts there.
+TEST_F(IsoFileJobTest, TemporaryFilesOfAnEndedJobAreRemoved) {
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    waitpid(child, nullptr, 0);
+    const std::string stale = ".fotolark-" + std::to_string(child) + "-0123456789abcdef.tmp";
+    Scratch.Write(stale, PatternBytes(4096, 1));
+    Burner.InsertFile("\\", Scratch.Write("a.txt", "a"), false);
+    Start();
+    EXPECT_EQ(Finish().Error, "");
+    EXPECT_EQ(FileNamesIn(Scratch.Path()), (std::vector<std::string>{"a.txt", "out.iso"}));
 }
 
 // The image goes into a pipe that the test drains only after the abort, so the recording

@@ -1,3 +1,4 @@
+#include "child_process.h"
 #include "exif.h"
 #include "image_error.h"
 #include "jpeg_io.h"
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <csetjmp>
+#include <filesystem>
 #include <cstdio>
 #include <jerror.h>
 #include <jpeglib.h>
@@ -128,18 +130,41 @@ TEST(Jpeg, CutInsideTheImageDataStillShowsWhatArrived)
     EXPECT_EQ(partial.Height(), 64);
 }
 
+// A few hundred bytes that declare a huge picture are refused from the header alone, before
+// any memory is taken for pixels: the child has far less memory than such a picture needs.
 TEST(Jpeg, AbsurdDeclaredSizeIsRefused)
 {
-    std::vector<std::uint8_t> data = EncodeJpeg(BlockPicture(1, 1, 8), 90);
-    // Patch the frame header to 60000 x 60000.
-    for (std::size_t i = 0; i + 8 < data.size(); ++i)
-        if (data[i] == 0xFF && data[i + 1] == 0xC0) {
-            data[i + 5] = data[i + 7] = 60000 >> 8;
-            data[i + 6] = data[i + 8] = 60000 & 0xFF;
-            break;
-        }
-    EXPECT_EQ(ErrorOf([&] { DecodeJpeg(data.data(), data.size()); }),
-              "The picture is too large (60000 x 60000 pixels)");
+    const std::vector<std::uint8_t> small = EncodeJpeg(BlockPicture(1, 1, 8), 90);
+    ASSERT_LT(small.size(), 1000u);
+    for (const auto& [width, height] : {std::pair{60000, 60000}, {23000, 23000}, {16001, 16000}}) {
+        std::vector<std::uint8_t> data = small;
+        for (std::size_t i = 0; i + 8 < data.size(); ++i)
+            if (data[i] == 0xFF && data[i + 1] == 0xC0) {  // the frame header
+                data[i + 5] = std::uint8_t(height >> 8), data[i + 6] = std::uint8_t(height);
+                data[i + 7] = std::uint8_t(width >> 8), data[i + 8] = std::uint8_t(width);
+                break;
+            }
+        const std::string expected = "The picture is too large (" + std::to_string(width) + " x " +
+                                     std::to_string(height) + " pixels)";
+        EXPECT_TRUE(RunInLimitedChild(RLIMIT_AS, AddressSpaceInUse() + (rlim_t(256) << 20), [&] {
+            const std::string error = ErrorOf([&] { DecodeJpeg(data.data(), data.size()); });
+            if (error != expected)
+                std::fprintf(stderr, "%s\n", error.c_str());
+            return error == expected;
+        })) << expected;
+    }
+}
+
+TEST(Jpeg, AReplacedPhotoKeepsItsPermissions)
+{
+    TScratchFolder folder;
+    WriteBytes(folder.File("private.jpg"), std::vector<std::uint8_t>(100, 1));
+    std::filesystem::permissions(folder.File("private.jpg"), std::filesystem::perms::owner_read |
+                                                                 std::filesystem::perms::owner_write);
+    WriteJpegFile(BlockPicture(1, 1, 8), folder.File("private.jpg"), 90);
+    EXPECT_EQ(std::filesystem::status(folder.File("private.jpg")).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(folder.FileNames(), std::vector<std::string>{"private.jpg"});
 }
 
 // Encodes with libjpeg directly, for colour spaces our encoder never writes.

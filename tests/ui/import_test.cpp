@@ -5,6 +5,8 @@
 #include "file_names.h"
 #include "jpeg_io.h"
 
+#include <QImage>
+
 #include <fstream>
 #include <functional>
 
@@ -184,5 +186,40 @@ TEST_F(ImportTest, APictureThatCannotBeDecodedChangesNothing) {
         EXPECT_EQ(AsPhotoNode(home->child(1))->Photo().FileName, "good.jpg");
         EXPECT_EQ(ReadJpegFile(Folders.ImageDir + "good.jpg").Width(), 8);
         Window.reset();
+    }
+}
+
+// The open dialog offers JPEG files, but a typed name of another format the platform loader
+// reads is opened too; formats without a reader keep the design's message.
+TEST_F(ImportTest, PicturesOfThePlatformLoaderOpenAndOthersAreNamed) {
+    TMainForm& window = Open();
+    QImage picture(6, 4, QImage::Format_RGB32);
+    picture.fill(QColor(200, 100, 50));
+    for (const char* format : {"bmp", "ico"}) {
+        SCOPED_TRACE(format);
+        const QString path = QString::fromStdString((Base / "picture.").string()) + format;
+        ASSERT_TRUE(picture.save(path, format));
+        Prompts->FileToOpen = path;
+        window.A_NewImage->trigger();
+        EXPECT_TRUE(Prompts->Errors.isEmpty()) << Prompts->Errors.join('\n').toStdString();
+        ASSERT_EQ(window.FWorkBitmap.Width(), 6);
+        EXPECT_EQ(window.FWorkBitmap.Pixel(5, 3), Color32(200, 100, 50));
+    }
+
+    const struct {
+        const char* Name;
+        const char* Content;
+        const char* Error;
+    } refused[] = {{"drawing.emf", "", "Unknown picture file extension (.emf)"},
+                   {"broken.bmp", "BM not really", "Cannot read picture file"}};
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.Name);
+        Prompts->Errors.clear();
+        std::ofstream(Base / c.Name) << c.Content;
+        Prompts->FileToOpen = QString::fromStdString((Base / c.Name).string());
+        window.A_NewImage->trigger();
+        ASSERT_EQ(Prompts->Errors.size(), 1);
+        EXPECT_TRUE(Prompts->Errors[0].startsWith(c.Error)) << Prompts->Errors[0].toStdString();
+        EXPECT_EQ(window.FWorkBitmap.Width(), 6) << "the image shown stays";
     }
 }

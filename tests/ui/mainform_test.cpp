@@ -11,9 +11,23 @@
 #include <QToolBar>
 #include <QTreeWidget>
 
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
 namespace fs = std::filesystem;
 
 namespace {
+
+std::string ReadFile(const std::string& path) {
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
 
 std::vector<std::string> TreeLabels(const TMainForm& window) {
     std::vector<std::string> labels;
@@ -47,7 +61,8 @@ TEST_F(MainFormTest, ActionsStaySuspendedUntilTheWindowFirstBecomesActive) {
     WriteAlbum("a.alb", "A", 0);
     auto prompts = std::make_unique<TScriptedPrompts>();
     TMainForm window(std::move(prompts));
-    EXPECT_FALSE(window.A_NewAlbum->isEnabled());
+    for (QAction* always : {window.A_NewAlbum, window.A_NewImage, window.A_Scan})
+        EXPECT_TRUE(always->isEnabled()) << always->objectName().toStdString() << " is always enabled";
     EXPECT_FALSE(window.A_SaveAlbums->isEnabled());
     window.FormActivate();
     EXPECT_TRUE(window.A_NewAlbum->isEnabled());
@@ -96,7 +111,7 @@ TEST_F(MainFormTest, SavingWritesTheTreeBackWithPositionsFromTheTreeOrder) {
 TEST_F(MainFormTest, AFailedSaveIsReportedAndKeepsTheAlbumsModified) {
     WriteAlbum("a.alb", "Holidays", 0);
     TMainForm& window = Open();
-    fs::create_directory(Folders.AlbumDir + "a.alb.tmp");  // blocks the safe save
+    fs::remove_all(Folders.AlbumDir);  // the album folder is gone (a disk taken away)
     window.FAlbumsModified = true;
     window.SaveAlbums();
     EXPECT_TRUE(window.FAlbumsModified);
@@ -106,6 +121,50 @@ TEST_F(MainFormTest, AFailedSaveIsReportedAndKeepsTheAlbumsModified) {
     // The exit question's Yes cannot save either, so the window stays open.
     Prompts->Answers = {mrYes};
     EXPECT_FALSE(window.close());
+}
+
+// Save Albums after another album changed: the album that was read damaged keeps its bytes
+// until the user changes it, and its original is kept beside it before its first rewrite.
+TEST_F(MainFormTest, ADamagedAlbumIsOnlyRewrittenWhenChangedAndIsKeptFirst) {
+    WriteAlbum("a.alb", "Holidays", 0, {"Snow", "Beach"});
+    WriteAlbum("b.alb", "Garden", 1);
+    std::string damaged = ReadFile(Folders.AlbumDir + "a.alb");
+    damaged.resize(damaged.size() - 3);  // cut in its last photo
+    WriteFile(Folders.AlbumDir + "a.alb", damaged);
+    TMainForm& window = Open();
+    AsAlbumNode(window.FAlbumTree->topLevelItem(1))->Album().Title = "Yard";
+    window.FAlbumsModified = true;
+    window.SaveAlbums();
+    EXPECT_EQ(ReadFile(Folders.AlbumDir + "a.alb"), damaged);
+    EXPECT_FALSE(fs::exists(Folders.AlbumDir + "a.alb.damaged"));
+
+    AsAlbumNode(window.FAlbumTree->topLevelItem(0))->Album().Title = "Summer";
+    window.SaveAlbums();
+    EXPECT_TRUE(Prompts->Errors.isEmpty());
+    EXPECT_EQ(ReadFile(Folders.AlbumDir + "a.alb.damaged"), damaged);
+    const auto album = TAlbum::CreateFromFile(Folders.AlbumDir + "a.alb");
+    EXPECT_EQ(album->Title, "Summer");
+    EXPECT_EQ(album->Project.PhotoCount(), 1);
+    EXPECT_FALSE(album->ReadDamaged());
+}
+
+// Temporary files that a crashed save left in the storage folders go at the next start;
+// those of a running process stay.
+TEST_F(MainFormTest, StartRemovesTemporaryFilesOfEndedProcesses) {
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    waitpid(child, nullptr, 0);
+    const std::string ended = ".fotolark-" + std::to_string(child) + "-00000000000000aa.tmp";
+    const std::string running = ".fotolark-" + std::to_string(getpid()) + "-00000000000000bb.tmp";
+    for (const std::string& folder : {Folders.AlbumDir, Folders.ImageDir, Folders.ThumbDir}) {
+        WriteFile(folder + ended, "half a file");
+        WriteFile(folder + running, "being written");
+    }
+    Open();
+    for (const std::string& folder : {Folders.AlbumDir, Folders.ImageDir, Folders.ThumbDir}) {
+        EXPECT_FALSE(fs::exists(folder + ended)) << folder;
+        EXPECT_TRUE(fs::exists(folder + running)) << folder;
+    }
 }
 
 struct ExitCase {

@@ -99,8 +99,10 @@ public:
     }
     // Modify Image: applies the scripted slider positions, or cancels when none are given.
     std::deque<std::array<int, 3>> Tones;  // brightness, contrast, gamma
-    bool ModifyImage(QWidget*, const TBitmap32&, TToneTable& table) override {
+    TBitmap32 ModifySource;                // the picture the dialog previewed
+    bool ModifyImage(QWidget*, const TBitmap32& source, TToneTable& table) override {
         Asked << "Modify Image";
+        ModifySource = source;
         if (Tones.empty()) return false;
         BuildToneTable(Tones.front()[0], Tones.front()[1], Tones.front()[2], table);
         Tones.pop_front();

@@ -3,8 +3,12 @@
 
 #include "album_nodes.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QStatusTipEvent>
+
+#include <functional>
 
 #include <fstream>
 
@@ -233,4 +237,54 @@ TEST_F(TreeTest, PhotoPropertiesRelabelTheNodeOnOkOnly) {
     window.TreeEditClick();
     EXPECT_EQ(Node(window, 0, 0)->text(0), "Sunset");
     EXPECT_TRUE(window.FAlbumsModified);
+}
+
+// Status panel 2 names the selected photo's file, and nothing once the selection is no photo.
+TEST_F(TreeTest, TheStatusBarNamesAFileOnlyWhileAPhotoIsSelected) {
+    TMainForm& window = OpenWithAlbums();
+    const auto selectedFile = [&]() -> QString {
+        const TPhotoNode* photo = AsPhotoNode(window.SelectedNode());
+        return photo ? QString::fromStdString(photo->Photo().FileName) : QString();
+    };
+    const auto showPhotoThen = [&](const std::function<void()>& step) {
+        Click(window, Node(window, 0, 0));
+        EXPECT_FALSE(window.StatusText(2).isEmpty());
+        step();
+        EXPECT_EQ(window.StatusText(2), selectedFile());
+    };
+    showPhotoThen([&] { Click(window, Node(window, 0)); });
+    showPhotoThen([&] {
+        Prompts->Answers = {mrYes};
+        window.TreeDeleteClick();  // the photo: the next one is selected and named
+    });
+    showPhotoThen([&] {
+        window.SelectNode(Node(window, 1));
+        Prompts->Answers = {mrYes};
+        window.TreeDeleteClick();  // the other album
+    });
+    showPhotoThen([&] {
+        window.SelectNode(Node(window, 0));
+        Prompts->Answers = {mrYes};
+        window.TreeDeleteClick();  // the last album: nothing is left to select
+        EXPECT_EQ(window.FAlbumTree->topLevelItemCount(), 0);
+        EXPECT_EQ(window.StatusText(2), "");
+    });
+}
+
+TEST_F(TreeTest, ABaseFolderWithoutAlbumsLeavesNoFileNameBehind) {
+    TMainForm& window = OpenWithAlbums();
+    Click(window, Node(window, 0, 0));
+    Prompts->NewBaseDir = (Base / "empty").string();
+    window.FilePrefsClick();
+    EXPECT_EQ(window.FAlbumTree->topLevelItemCount(), 0);
+    EXPECT_EQ(window.StatusText(1), "");
+    EXPECT_EQ(window.StatusText(2), "");
+}
+
+TEST_F(TreeTest, TheThumbnailsHintReachesTheStatusBar) {
+    TMainForm& window = OpenWithAlbums();
+    QStatusTipEvent tip(window.FThumbView->statusTip());
+    QApplication::sendEvent(&window, &tip);
+    EXPECT_EQ(window.StatusText(3), "Double-click to display full image");
+    EXPECT_EQ(window.FThumbView->toolTip(), "Double-click to display full image");
 }

@@ -2,9 +2,13 @@
 #include "ui_fixture.h"
 
 #include "geometry.h"
+#include "up_down.h"
 
 #include <QMouseEvent>
-#include <QSpinBox>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QToolButton>
 #include <QStyle>
 
 #include <fstream>
@@ -162,4 +166,44 @@ TEST_F(MainFormTest, ToneAdjustmentAppliesOnlyWhenAccepted) {
     window.A_Brightness->trigger();
     EXPECT_EQ(window.FWorkBitmap.Pixel(0, 0), Color32(128, 128, 128));
     EXPECT_TRUE(window.FModified);
+}
+
+// The tone dialog previews the view's picture, so a fine rotation being previewed shows in it.
+TEST_F(MainFormTest, TheToneDialogPreviewsWhatTheViewShows) {
+    TMainForm& window = Open();
+    ShowImage(window, 40, 30);
+    window.udRotate->stepBy(500);
+    window.A_Brightness->trigger();
+    EXPECT_EQ(Prompts->ModifySource, window.FImgView->Bitmap());
+    EXPECT_NE(Prompts->ModifySource, window.FWorkBitmap);
+}
+
+// udRotate is a horizontal up-down: the left arrow turns back, the right arrow on, and the
+// angle beside it says in degrees what the preview shows.
+TEST_F(MainFormTest, TheRotationControlIsAHorizontalUpDownWithItsAngle) {
+    TMainForm& window = Open();
+    ShowImage(window, 20, 20);
+    TUpDown& upDown = *window.udRotate;
+    EXPECT_EQ(upDown.DecreaseButton()->arrowType(), Qt::LeftArrow);
+    EXPECT_EQ(upDown.IncreaseButton()->arrowType(), Qt::RightArrow);
+    EXPECT_EQ(window.lblRotation->text(), "0.00\u00b0");
+
+    upDown.IncreaseButton()->click();
+    EXPECT_EQ(upDown.value(), 1);
+    EXPECT_EQ(window.lblRotation->text(), "0.01\u00b0");
+    upDown.DecreaseButton()->click();
+    upDown.DecreaseButton()->click();
+    EXPECT_EQ(upDown.value(), -1);
+    EXPECT_EQ(window.lblRotation->text(), "-0.01\u00b0");
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QApplication::sendEvent(&upDown, &right);
+    EXPECT_EQ(upDown.value(), 0);
+
+    upDown.stepBy(1000);
+    EXPECT_EQ(window.lblRotation->text(), "10.00\u00b0");
+    upDown.stepBy(5000);
+    EXPECT_EQ(upDown.value(), 1800) << "18 degrees at most";
+    EXPECT_FALSE(upDown.IncreaseButton()->isEnabled());
+    window.A_ApplyRotation->trigger();
+    EXPECT_EQ(window.lblRotation->text(), "0.00\u00b0");
 }

@@ -1,4 +1,4 @@
-#include "drive_job.h"
+#include "recorder_steps.h"
 
 bool SelectRecorder(TMCDBurner& burner, const std::string& cdWriter) {
     return !cdWriter.empty() && burner.SelectDriveLetter(cdWriter[0]);
