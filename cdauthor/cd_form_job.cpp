@@ -83,6 +83,7 @@ TDiscContent TCDForm::LayoutContent() const {
     content.ThumbDir = FFolders.ThumbDir;
     content.Title = Title();
     content.ViewerPath = ViewerPath;
+    content.WebPages = FWebPages;
     return content;
 }
 
