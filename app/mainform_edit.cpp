@@ -9,8 +9,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 
-#include <utility>
-
 
 // Every edit but the fine-rotation preview reads the working copy, shows its result and
 // keeps that as the new working copy. The history keeps the replaced working copy of an
@@ -21,7 +19,9 @@ void TMainForm::FinishEdit(TEditKind kind) {
         FHistory.RecordLossless(kind);
         FWorkBitmap = FImgView->Bitmap();
     } else {
-        FHistory.RecordLossy(kind, std::exchange(FWorkBitmap, FImgView->Bitmap()));
+        // The memory of a step that the history drops is reused rather than fresh memory.
+        FWorkBitmap = FHistory.RecordLossy(kind, std::move(FWorkBitmap));
+        FWorkBitmap = FImgView->Bitmap();
     }
     FollowHistory();
 }

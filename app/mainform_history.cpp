@@ -10,14 +10,14 @@
 void TMainForm::UndoEdit() {
     if (!FHistory.CanUndo()) return;
     EndPreviews();
-    FHistory.Undo(FWorkBitmap);
+    FHistory.Undo(FWorkBitmap, FImgView->Bitmap());
     ShowHistoryStep();
 }
 
 void TMainForm::RedoEdit() {
     if (!FHistory.CanRedo()) return;
     EndPreviews();
-    FHistory.Redo(FWorkBitmap);
+    FHistory.Redo(FWorkBitmap, FImgView->Bitmap());
     ShowHistoryStep();
 }
 
@@ -39,7 +39,7 @@ void TMainForm::EndPreviews() {
 }
 
 void TMainForm::ShowHistoryStep() {
-    ShowWorkBitmap();
+    FImgView->Changed();
     ApplyZoomMode();
     FollowHistory();
 }

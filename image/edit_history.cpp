@@ -30,13 +30,13 @@ std::size_t DefaultHistoryLimit() {
 
 namespace {
 
-// Applies a lossless edit, or its inverse, to the image in place.
-void ApplyLossless(TEditKind kind, bool inverse, TBitmap32& image) {
+// Applies a lossless edit, or its inverse, to source, writing dest.
+void ApplyLossless(TEditKind kind, bool inverse, const TBitmap32& source, TBitmap32& dest) {
     switch (kind) {
-    case ekRotateLeft: RotateBitmapQuarter(image, image, inverse); break;
-    case ekRotateRight: RotateBitmapQuarter(image, image, !inverse); break;
-    case ekFlipHorizontal: FlipBitmapHorizontal(image, image); break;
-    case ekFlipVertical: FlipBitmapVertical(image, image); break;
+    case ekRotateLeft: RotateBitmapQuarter(source, dest, inverse); break;
+    case ekRotateRight: RotateBitmapQuarter(source, dest, !inverse); break;
+    case ekFlipHorizontal: FlipBitmapHorizontal(source, dest); break;
+    case ekFlipVertical: FlipBitmapVertical(source, dest); break;
     default: break;
     }
 }
@@ -47,31 +47,41 @@ void TEditHistory::RecordLossless(TEditKind kind) {
     Record({kind, FNextId++, TBitmap32()});
 }
 
-void TEditHistory::RecordLossy(TEditKind kind, TBitmap32 before) {
-    Record({kind, FNextId++, std::move(before)});
+TBitmap32 TEditHistory::RecordLossy(TEditKind kind, TBitmap32 before) {
+    return Record({kind, FNextId++, std::move(before)});
 }
 
 // A new step makes the redo branch unreachable; a saved state in it can never come back,
 // which the unique step ids take care of.
-void TEditHistory::Record(TStep step) {
-    for (const TStep& dropped : FRedo) FBytesKept -= BytesOf(dropped);
+TBitmap32 TEditHistory::Record(TStep step) {
+    TBitmap32 spare;
+    for (TStep& dropped : FRedo) {
+        FBytesKept -= BytesOf(dropped);
+        if (dropped.Kept.PixelCount() > spare.PixelCount()) spare = std::move(dropped.Kept);
+    }
     FRedo.clear();
     FBytesKept += BytesOf(step);
     FUndo.push_back(std::move(step));
-    DropOldestBeyondLimit();
+    TBitmap32 oldest = DropOldestBeyondLimit();
+    return oldest.PixelCount() > spare.PixelCount() ? std::move(oldest) : std::move(spare);
 }
 
-void TEditHistory::DropOldestBeyondLimit() {
+// Returns the largest bitmap dropped, for reuse.
+TBitmap32 TEditHistory::DropOldestBeyondLimit() {
+    TBitmap32 spare;
     while (FBytesKept > FByteLimit && !FUndo.empty()) {
-        FBytesKept -= BytesOf(FUndo.front());
-        FBaseState = FUndo.front().Id;
+        TStep& oldest = FUndo.front();
+        FBytesKept -= BytesOf(oldest);
+        FBaseState = oldest.Id;
+        if (oldest.Kept.PixelCount() > spare.PixelCount()) spare = std::move(oldest.Kept);
         FUndo.pop_front();
     }
+    return spare;
 }
 
 void TEditHistory::SetByteLimit(std::size_t byteLimit) {
     FByteLimit = byteLimit;
-    DropOldestBeyondLimit();
+    (void)DropOldestBeyondLimit();
 }
 
 std::optional<TEditKind> TEditHistory::UndoKind() const {
@@ -87,22 +97,25 @@ std::optional<TEditKind> TEditHistory::RedoKind() const {
 // Undo and redo move a step between the two lists. A lossy step swaps its bitmap with the
 // current image; as no lossy edit makes the image larger, undoing never adds bytes and
 // redoing only brings back what recording the step once kept within the limit.
-void TEditHistory::Step(std::deque<TStep>& from, std::deque<TStep>& to, bool undo, TBitmap32& image) {
+void TEditHistory::Step(std::deque<TStep>& from, std::deque<TStep>& to, bool undo, TBitmap32& image,
+                        TBitmap32& shown) {
     if (from.empty()) return;
     TStep step = std::move(from.back());
     from.pop_back();
     if (IsLosslessEdit(step.Kind)) {
-        ApplyLossless(step.Kind, undo, image);
+        ApplyLossless(step.Kind, undo, image, shown);
+        image = shown;
     } else {
         FBytesKept -= BytesOf(step);
         std::swap(image, step.Kept);
         FBytesKept += BytesOf(step);
+        shown = image;
     }
     to.push_back(std::move(step));
 }
 
-void TEditHistory::Undo(TBitmap32& image) { Step(FUndo, FRedo, true, image); }
-void TEditHistory::Redo(TBitmap32& image) { Step(FRedo, FUndo, false, image); }
+void TEditHistory::Undo(TBitmap32& image, TBitmap32& shown) { Step(FUndo, FRedo, true, image, shown); }
+void TEditHistory::Redo(TBitmap32& image, TBitmap32& shown) { Step(FRedo, FUndo, false, image, shown); }
 
 void TEditHistory::Clear() {
     FUndo.clear();

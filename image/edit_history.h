@@ -31,17 +31,21 @@ public:
 
     // A lossless edit was applied to the current image.
     void RecordLossless(TEditKind kind);
-    // A lossy edit was applied; `before` is the image as it was before the edit.
-    void RecordLossy(TEditKind kind, TBitmap32 before);
+    // A lossy edit was applied; `before` is the image as it was before the edit. Returns a
+    // bitmap of a step dropped on the way, whose memory the caller may reuse for the new
+    // image instead of asking for fresh memory (empty when none was dropped).
+    TBitmap32 RecordLossy(TEditKind kind, TBitmap32 before);
 
     bool CanUndo() const { return !FUndo.empty(); }
     bool CanRedo() const { return !FRedo.empty(); }
     std::optional<TEditKind> UndoKind() const;
     std::optional<TEditKind> RedoKind() const;
     // Take the last step back from, or the next one forward into, `image` (the current
-    // image). Nothing happens when there is no such step.
-    void Undo(TBitmap32& image);
-    void Redo(TBitmap32& image);
+    // image); afterwards `shown` is a copy of it. The memory of `shown` serves as the
+    // destination of an inverse edit, so that undoing costs what doing did. Nothing happens
+    // when there is no such step.
+    void Undo(TBitmap32& image, TBitmap32& shown);
+    void Redo(TBitmap32& image, TBitmap32& shown);
 
     // A new image: no steps, and the image as it is now counts as saved.
     void Clear();
@@ -63,9 +67,9 @@ private:
         TBitmap32 Kept;    // lossy steps only
     };
 
-    void Record(TStep step);
-    void Step(std::deque<TStep>& from, std::deque<TStep>& to, bool undo, TBitmap32& image);
-    void DropOldestBeyondLimit();
+    TBitmap32 Record(TStep step);
+    void Step(std::deque<TStep>& from, std::deque<TStep>& to, bool undo, TBitmap32& image, TBitmap32& shown);
+    TBitmap32 DropOldestBeyondLimit();
     // The state the image is in: the id of the last step done, or of the last one dropped.
     std::uint64_t CurrentState() const { return FUndo.empty() ? FBaseState : FUndo.back().Id; }
     static std::size_t BytesOf(const TStep& step) { return step.Kept.PixelCount() * sizeof(TColor32); }
