@@ -22,7 +22,10 @@ template <bool Record>
 void EditTone(benchmark::State& state) {
     const TToneTable table = BrighterTable();
     TBitmap32 work = BenchPhoto(), view = work;
-    TEditHistory history(3 * work.PixelCount() * sizeof(TColor32));  // soon full, as on a long session
+    // A full history, as on a long session: each step recorded drops the oldest one.
+    TEditHistory history(3 * work.PixelCount() * sizeof(TColor32));
+    if constexpr (Record)
+        for (int i = 0; i < 3; ++i) history.RecordLossy(ekTone, work);
     for (auto _ : state) {
         ApplyToneTable(view, work, table);
         if constexpr (Record) work = history.RecordLossy(ekTone, std::move(work));
@@ -62,6 +65,15 @@ void UndoStep(benchmark::State& state, Edit edit) {
         state.PauseTiming();
         history.Redo(work, view);
         state.ResumeTiming();
+    }
+}
+
+// A copy into memory not touched before: what a growing history pays per step for its
+// memory until it is full (the first touch of fresh memory).
+void BM_CopyToFreshMemory(benchmark::State& state) {
+    for (auto _ : state) {
+        TBitmap32 copy = BenchPhoto();
+        benchmark::DoNotOptimize(copy.Bits());
     }
 }
 
@@ -108,5 +120,6 @@ BENCHMARK(BM_EditFlipHorizontal)->Apply(Setup);
 BENCHMARK(BM_UndoFlipHorizontal)->Apply(Setup);
 BENCHMARK(BM_UndoCrop)->Apply(Setup);
 BENCHMARK(BM_UndoTone)->Apply(Setup);
+BENCHMARK(BM_CopyToFreshMemory)->Apply(Setup);
 BENCHMARK(BM_EditToneWithoutHistory)->Apply(Setup);
 BENCHMARK(BM_EditToneRecorded)->Apply(Setup);
