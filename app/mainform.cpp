@@ -166,6 +166,7 @@ void TMainForm::UpdateActions() {
     A_CreateCD->setEnabled(ready && treeFilled);
     A_SaveAlbums->setEnabled(ready && treeFilled);
     A_SaveImage->setEnabled(ready && FModified);
+    UpdateHistoryActions();
 }
 
 int TMainForm::AskUser(const QString& caption, const QString& text, TAskButtons buttons) {

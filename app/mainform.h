@@ -4,6 +4,7 @@
 
 #include "album_tree.h"
 #include "bitmap32.h"
+#include "edit_history.h"
 #include "prefs.h"
 #include "prompts.h"
 
@@ -58,6 +59,7 @@ public:
 
     // ---- state shared by the window's parts ----
     TBitmap32 FWorkBitmap;
+    TEditHistory FHistory;  // the steps of the current image, for undo and redo
     bool FActivated = false;
     TZoomMode FZoomMode = zmOriginalSize;
     TImageSource FImageSource = isNew;
@@ -90,7 +92,7 @@ public:
     // ---- actions and menu items ----
     QAction *A_FitWidth, *A_FitHeight, *A_OriginalSize, *A_FlipH, *A_FlipV, *A_RotateL,
         *A_RotateR, *A_Brightness, *A_ApplyRotation, *A_Discard, *A_ApplyCrop, *A_NewAlbum,
-        *A_CreateCD, *A_SaveAlbums, *A_Scan, *A_NewImage, *A_SaveImage;
+        *A_CreateCD, *A_SaveAlbums, *A_Scan, *A_NewImage, *A_SaveImage, *A_Undo, *A_Redo;
     QAction *tbExit, *tbCrop;
     QAction *FilePrefs, *FileTools, *PositionTools, *ModifyTools, *FileExit;
     QAction *HelpContents, *HelpAbout;
@@ -143,6 +145,10 @@ public:
     void tbCropClick(bool down);
     void ApplyCropping();
     void ChangeBrightness();
+
+    // ---- undo and redo (mainform_history.cpp) ----
+    void UndoEdit();
+    void RedoEdit();
 
     // ---- adding, removing and moving photos (mainform_add.cpp, mainform_remove.cpp) ----
     void CommitImage(bool refresh);
@@ -208,7 +214,11 @@ private:
     void HelpAboutClick();
     void ClearAlbumTree();
     void ShowWorkBitmap();
-    void FinishEdit();
+    void FinishEdit(TEditKind kind);
+    void EndPreviews();
+    void ShowHistoryStep();
+    void FollowHistory();
+    void UpdateHistoryActions();
     void CropMouseDown(QMouseEvent* event);
     void CropMouseMove(QMouseEvent* event);
     void StartImageDrag();

@@ -117,6 +117,7 @@ void TMainForm::AddPhotoToAlbum() {
         FImgView->Bitmap().Delete();
         FImgView->Changed();
         FWorkBitmap.Delete();
+        FHistory.Clear();
         SelectNode(node);
         FAlbumsModified = true;
         FAlbumTreeClick();
@@ -142,6 +143,7 @@ void TMainForm::CommitImage(bool refresh) {
         RecordPhotoSizes(StoredFileName(FImageFile), imageSize, thumbSize);
         FAlbumsModified = true;
         FModified = false;
+        FHistory.MarkSaved();
         if (refresh) FAlbumTreeClick();
     } catch (const std::exception& error) {
         FPrompts->ShowError(this, QString::fromStdString(error.what()));

@@ -11,12 +11,19 @@
 
 
 // Every edit but the fine-rotation preview reads the working copy, shows its result and
-// keeps that as the new working copy.
-void TMainForm::FinishEdit() {
+// keeps that as the new working copy. The history keeps the replaced working copy of an
+// edit that loses pixels, and only the kind of one that does not.
+void TMainForm::FinishEdit(TEditKind kind) {
     FImgView->Changed();
-    FWorkBitmap = FImgView->Bitmap();
-    FModified = true;
-    UpdateActions();
+    if (IsLosslessEdit(kind)) {
+        FHistory.RecordLossless(kind);
+        FWorkBitmap = FImgView->Bitmap();
+    } else {
+        // The memory of a step that the history drops is reused rather than fresh memory.
+        FWorkBitmap = FHistory.RecordLossy(kind, std::move(FWorkBitmap));
+        FWorkBitmap = FImgView->Bitmap();
+    }
+    FollowHistory();
 }
 
 void TMainForm::RotateImage(int tag) {
@@ -26,17 +33,17 @@ void TMainForm::RotateImage(int tag) {
 
 void TMainForm::RotateQuarter(bool right) {
     RotateBitmapQuarter(FWorkBitmap, FImgView->Bitmap(), right);
-    FinishEdit();
+    FinishEdit(right ? ekRotateRight : ekRotateLeft);
 }
 
 void TMainForm::FlipHorizontal() {
     FlipBitmapHorizontal(FWorkBitmap, FImgView->Bitmap());
-    FinishEdit();
+    FinishEdit(ekFlipHorizontal);
 }
 
 void TMainForm::FlipVertical() {
     FlipBitmapVertical(FWorkBitmap, FImgView->Bitmap());
-    FinishEdit();
+    FinishEdit(ekFlipVertical);
 }
 
 QString RotationText(int position) {
@@ -61,13 +68,13 @@ void TMainForm::PreviewFineRotation(float angle) {
 }
 
 void TMainForm::ApplyFineRotation() {
-    FWorkBitmap = FImgView->Bitmap();
-    FModified = true;
-    const QSignalBlocker quiet(udRotate);  // going back to 0 is no new preview
-    udRotate->setValue(0);
+    {
+        const QSignalBlocker quiet(udRotate);  // going back to 0 is no new preview
+        udRotate->setValue(0);
+    }
     ShowRotationAngle();
+    FinishEdit(ekFineRotation);
     ApplyZoomMode();
-    UpdateActions();
 }
 
 // ---- cropping ----
@@ -123,7 +130,7 @@ void TMainForm::ApplyCropping() {
         tbCrop->setChecked(false);
     }
     FCropDragging = false;
-    FinishEdit();
+    FinishEdit(ekCrop);
     ApplyZoomMode();
 }
 
@@ -135,5 +142,5 @@ void TMainForm::ChangeBrightness() {
     // The dialog previews what the view shows, a fine rotation being previewed included.
     if (!FPrompts->ModifyImage(this, FImgView->Bitmap(), table)) return;
     ApplyToneTable(FImgView->Bitmap(), FWorkBitmap, table);
-    FinishEdit();
+    FinishEdit(ekTone);
 }

@@ -33,6 +33,7 @@ void TMainForm::TakeImage(TBitmap32 picture, TImageSource source, const std::str
     FWorkBitmap = std::move(picture);
     FImageSource = source;
     FImageFile = file;
+    FHistory.Clear();
     if (show) {
         ShowWorkBitmap();
         ApplyZoomMode();
@@ -88,6 +89,7 @@ void TMainForm::tbDiscardClick() {
     FImageSource = isNew;
     FImageFile.clear();
     FModified = false;
+    FHistory.Clear();
     UpdateActions();
 }
 

@@ -152,6 +152,7 @@ void TMainForm::FTreeDropDrop(const QStringList& files, QTreeWidgetItem* target)
     SelectNode(album);
     // A picture that cannot be copied or decoded ends the drop: nothing was changed yet.
     std::string copy;
+    TEditHistory previousHistory = std::move(FHistory);
     try {
         if (answer == -1) {
             LoadImageFile(path, false);
@@ -161,6 +162,7 @@ void TMainForm::FTreeDropDrop(const QStringList& files, QTreeWidgetItem* target)
         }
     } catch (const std::exception& error) {
         FPrompts->ShowError(this, QString::fromStdString(error.what()));
+        FHistory = std::move(previousHistory);
         return;
     }
     FModified = false;
@@ -175,6 +177,7 @@ void TMainForm::FTreeDropDrop(const QStringList& files, QTreeWidgetItem* target)
         FImageSource = previousSource;
         FImageFile = previousFile;
         FModified = previousModified;
+        FHistory = std::move(previousHistory);
         UpdateActions();
         return;
     }

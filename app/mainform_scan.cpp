@@ -33,6 +33,7 @@ void TMainForm::ScanItemClick() {
     FImageFile.clear();
     FWorkBitmap = std::move(*page);
     FWorkBitmap.ResetAlpha();
+    FHistory.Clear();
     ShowWorkBitmap();
     ApplyZoomMode();
     UpdateActions();

@@ -7,6 +7,7 @@
 #include "up_down.h"
 
 #include <QActionGroup>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
 #include <QSplitter>
@@ -67,6 +68,11 @@ void TMainForm::CreateActions() {
     A_Scan = MakeAction(this, "A_Scan", "&Scan", "Scan|Scan a photo or slide", ThemeIcon("scanner", "scan"));
     A_NewImage = MakeAction(this, "A_NewImage", "&Open Image...", "Open Image|Load an image from disk", ThemeIcon("document-open", "open_image"));
     A_SaveImage = MakeAction(this, "A_SaveImage", "&Save Changed Image", "Save Image|Save changes to displayed image", ThemeIcon("document-save-as", "save_image"));
+    // Their hints name the step they would take (see UpdateHistoryActions).
+    A_Undo = MakeAction(this, "A_Undo", "&Undo", "Undo", ThemeIcon("edit-undo", "undo"));
+    A_Undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    A_Redo = MakeAction(this, "A_Redo", "&Redo", "Redo", ThemeIcon("edit-redo", "redo"));
+    A_Redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
 
     FZoomGroup = new QActionGroup(this);
     for (QAction* zoom : {A_OriginalSize, A_FitWidth, A_FitHeight}) {
@@ -98,6 +104,8 @@ void TMainForm::CreateActions() {
     connect(A_Scan, &QAction::triggered, this, &TMainForm::ScanItemClick);
     connect(tbCrop, &QAction::triggered, this, &TMainForm::tbCropClick);
     connect(A_CreateCD, &QAction::triggered, this, &TMainForm::CreateCD);
+    connect(A_Undo, &QAction::triggered, this, &TMainForm::UndoEdit);
+    connect(A_Redo, &QAction::triggered, this, &TMainForm::RedoEdit);
 }
 
 void TMainForm::CreateMenus() {
@@ -133,6 +141,9 @@ void TMainForm::CreateMenus() {
     ScanSourceItem->setObjectName("ScanSourceItem");
 
     QMenu* image = menuBar()->addMenu("&Image");
+    AddMenuItem(image, "ImageUndo", A_Undo);
+    AddMenuItem(image, "ImageRedo", A_Redo);
+    image->addSeparator();
     AddMenuItem(image, "ImageFitWidth", A_FitWidth, "&Fit to Width");
     AddMenuItem(image, "ImageFitHeight", A_FitHeight);
     AddMenuItem(image, "ImageOriginalSize", A_OriginalSize);
@@ -255,6 +266,9 @@ void TMainForm::CreateToolBars() {
     ModifyBar->addAction(A_ApplyCrop);
     ModifyBar->addSeparator();
     ModifyBar->addAction(A_SaveImage);
+    ModifyBar->addSeparator();
+    ModifyBar->addAction(A_Undo);
+    ModifyBar->addAction(A_Redo);
 }
 
 void TMainForm::CreatePanels() {
