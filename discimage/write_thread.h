@@ -2,6 +2,8 @@
 // block group and writes it into the image file (ToFile) or to the selected drive.
 #pragma once
 
+#include "written_check.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -27,6 +29,9 @@ private:
     void Fail(const std::string& text);
     void EndJob();
 
+    // Reading back what was written (write_thread_verify.cpp).
+    void VerifyImageFile(int fd, const std::string& path);
+
     // The drive job (write_thread_drive.cpp).
     void WriteToDrive();
     void PrepareDrive();
@@ -41,6 +46,7 @@ private:
 
     TMCDBurner& FBurner;
     TCacheThread& FCache;
+    TWrittenCheck FCheck;  // hashes of what was written, when the job verifies
     uint16_t FDiscType = 0;
     uint32_t FBlocks = 0;       // blocks written to the drive in this job
     int64_t FPollCountdown = 5;  // groups until the next buffer poll; below 0 after a failed poll
