@@ -31,6 +31,9 @@ private:
 
     // Reading back what was written (write_thread_verify.cpp).
     void VerifyImageFile(int fd, const std::string& path);
+    void VerifyDrive();
+    bool ReadFromDrive(int64_t sector, int64_t count, char* buffer);
+    void EndVerify();
 
     // The drive job (write_thread_drive.cpp).
     void WriteToDrive();

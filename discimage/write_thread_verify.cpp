@@ -12,7 +12,9 @@
 
 namespace {
 
-constexpr int64_t kReadBackSectors = 256;  // 512 KiB a read
+constexpr int64_t kReadBackSectors = 256;  // 512 KiB a read from a file
+constexpr int64_t kDriveReadSectors = 32;   // 64 KiB a READ (10)
+constexpr int kDriveReadAttempts = 3;       // for a block the drive could not read
 
 // Reads up to `size` bytes at `offset`, resuming after interruptions and short reads; the
 // bytes read, fewer at the end of the file, or -1 on a read error.
@@ -58,8 +60,47 @@ void TThWrite::VerifyImageFile(int fd, const std::string& path) {
         FBurner.FBytesVerified = sector * 2048;
     }
     close(in);
+    EndVerify();
+}
+
+void TThWrite::EndVerify() {
     FBurner.FVerifying = false;
     if (!FCache.ErrorText().empty()) return;
     if (FCheck.BadSectors() > 0) return Fail(VerifyFailureText(FBurner, FCheck));
     FBurner.FVerified = true;
+}
+
+// The recorded blocks are read back from StartSector on. A stretch the drive cannot read is
+// read again block by block, each block a few times, so that exactly the bad ones count.
+void TThWrite::VerifyDrive() {
+    if (!FCache.ErrorText().empty()) return;
+    FBurner.FVerifying = true;
+    std::vector<char> buffer(static_cast<size_t>(kDriveReadSectors * 2048));
+    const int64_t total = FCheck.WrittenSectors();
+    for (int64_t sector = 0; sector < total;) {
+        if (Job().Abort) {
+            Fail("OPERATION ABORTED BY USER");
+            break;
+        }
+        const int64_t count = std::min(kDriveReadSectors, total - sector);
+        if (ReadFromDrive(sector, count, buffer.data())) {
+            FCheck.CheckRead(sector, buffer.data(), count);
+        } else {
+            for (int64_t block = sector; block < sector + count; ++block) {
+                bool read = false;
+                for (int attempt = 0; attempt < kDriveReadAttempts && !read; ++attempt)
+                    read = ReadFromDrive(block, 1, buffer.data());
+                if (read) FCheck.CheckRead(block, buffer.data(), 1);
+                else FCheck.MarkUnreadable(block, 1);
+            }
+        }
+        sector += count;
+        FBurner.FBytesVerified = sector * 2048;
+    }
+    EndVerify();
+}
+
+bool TThWrite::ReadFromDrive(int64_t sector, int64_t count, char* buffer) {
+    return FBurner.Read10(static_cast<uint32_t>(FBurner.StartSector + sector), static_cast<uint16_t>(count),
+                          reinterpret_cast<uint8_t*>(buffer), static_cast<uint32_t>(count * 2048));
 }
