@@ -5,6 +5,7 @@
 #include "help_button.h"
 #include "mcdburner.h"
 #include "prefs.h"
+#include "recorder_steps.h"
 #include "window_state.h"
 
 #include <QApplication>
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
+#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -208,7 +210,13 @@ QLayout* TCDForm::MakeFooter() {
 }
 
 void TCDForm::SetMessage(const QString& text) {
+    FMessage = text;
     lblMessage->setText(text);
+}
+
+void TCDForm::ShowDriveWait(int seconds) {
+    lblMessage->setText(seconds > 0 ? QString::fromStdString(DriveWaitMessage(seconds)) : FMessage);
+    lblMessage->repaint();  // also while this thread itself waits for the drive
 }
 
 // ---- Window behaviour ----
@@ -262,7 +270,19 @@ void TCDForm::AttachBurnerHandlers() {
     };
     // Both events arrive on the recording thread: the window work is queued for this one.
     FBurner.OnFinalizingTrack = [this](TMCDBurner*) {
-        QMetaObject::invokeMethod(this, [this] { SetMessage("Finalizing Track..."); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                FFinalizing = true;
+                SetMessage("Finalizing Track...");
+            },
+            Qt::QueuedConnection);
+    };
+    // Waits of the recording thread are shown through the event loop; this thread's own
+    // waits (the drive commands after a job) at once.
+    FBurner.OnDriveWait = [this](TSCSIDevice*, int seconds) {
+        if (QThread::currentThread() == thread()) ShowDriveWait(seconds);
+        else QMetaObject::invokeMethod(this, [this, seconds] { ShowDriveWait(seconds); }, Qt::QueuedConnection);
     };
     FBurner.OnWriteDone = [this](TMCDBurner*, const std::string& error) {
         QMetaObject::invokeMethod(this, [this, error] { WriteDone(error); }, Qt::QueuedConnection);
@@ -272,5 +292,6 @@ void TCDForm::AttachBurnerHandlers() {
 void TCDForm::DetachBurnerHandlers() {
     FBurner.OnAddFile = nullptr;
     FBurner.OnFinalizingTrack = nullptr;
+    FBurner.OnDriveWait = nullptr;
     FBurner.OnWriteDone = nullptr;
 }

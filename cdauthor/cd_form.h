@@ -95,6 +95,8 @@ private:
     void AttachBurnerHandlers();
     void DetachBurnerHandlers();
     void SetMessage(const QString& text);
+    // A wait for the drive in the message line (0: over, the message before it comes back).
+    void ShowDriveWait(int seconds);
 
     // cd_form_space.cpp: capacity of the blank disc
     bool ReadBaseSectors();
@@ -129,5 +131,7 @@ private:
     bool FJobRunning = false;
     bool FBusyCursor = false;
     bool FWaitAborted = false;  // "&Abort Write" while the job waits for a disc
+    bool FFinalizing = false;   // the drive is finishing the disc of the running job
+    QString FMessage;           // the message line, apart from waits for the drive
     TDiscTempFiles FTemp;
 };

@@ -119,6 +119,13 @@ void TCDForm::StartRecorderJob() {
         RefuseStart();
         return;
     }
+    if (TestWriteRefused(FBurner)) {
+        SetMessage(kNoTestWriteText);
+        EndDiscJob(FBurner, FTemp);
+        RefuseStart();
+        return;
+    }
+    FFinalizing = false;
     FProgress->setMaximum(static_cast<int>(std::max<int64_t>(FBurner.ImageBlocks(), 1)));
     FProgress->setValue(0);
     btnAbort->show();
@@ -157,6 +164,9 @@ void TCDForm::FTimerTimer() {
 }
 
 void TCDForm::btnAbortClick() {
+    if (FFinalizing && FJobRunning &&
+        !FPrompts->AskOkCancel(this, "Abort Write", QString(kAbortWhileFinalizingText) + "\nAbort anyway?"))
+        return;
     FWaitAborted = true;
     btnAbort->hide();
     if (!FJobRunning || !FTimer->isActive()) return;  // only the wait for a disc was running
@@ -171,16 +181,15 @@ void TCDForm::WriteDone(const std::string& error) {
     std::vector<std::string> leftOut = LeftOutReport(FBurner.LeftOutFiles());
     FTemp.Delete();
     FTimer->stop();
-    FBurner.SynchronizeCache(300000, false);
-    FBurner.AllowMediumRemoval(true);
     FTimerTimer();
-    FBurner.LoadEject(true);
+    EndDriveJob(FBurner);
     QApplication::beep();
     FBurner.ClearTree();
     FProgress->setValue(0);
     FProgress->setMaximum(std::max(Capacity, 1));  // editing shows the disc's share again
     btnAbort->hide();
     FJobRunning = false;
+    FFinalizing = false;
     SetBusy(false);
     // Blanks alone are no error; a real error text is shown as the job gave it.
     const std::string outcome = !TrimBlanks(error).empty() ? "Error: " + error

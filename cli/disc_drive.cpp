@@ -59,3 +59,16 @@ std::string DriveListText(TMCDBurner& burner) {
     }
     return text;
 }
+
+void PrintDriveWaits(TMCDBurner& burner, std::ostream& out, bool afterProgress) {
+    burner.OnDriveWait = [&out, afterProgress](TSCSIDevice*, int seconds) {
+        if (seconds > 0) out << (afterProgress ? "\n" : "") << "fotolark-disc: " << DriveWaitMessage(seconds) << std::endl;
+    };
+}
+
+bool TJobInterrupts::ShouldAbort(bool finalizing, std::ostream& out) {
+    if (!finalizing || FWarned) return true;
+    FWarned = true;
+    out << "\nfotolark-disc: " << kAbortWhileFinalizingText << " Press Ctrl-C again to abort." << std::endl;
+    return false;
+}

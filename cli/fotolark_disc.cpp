@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -103,11 +104,18 @@ bool ContentFor(const TDiscOptions& options, TAlbumList& albums, TDiscContent& c
 std::string RunJobToEnd(TMCDBurner& burner, const std::string& label, const std::function<void()>& start) {
     std::promise<std::string> done;
     burner.OnWriteDone = [&done](TMCDBurner*, const std::string& error) { done.set_value(error); };
+    std::atomic<bool> finalizing{false};
+    burner.OnFinalizingTrack = [&finalizing](TMCDBurner*) { finalizing = true; };
+    const bool progress = isatty(STDERR_FILENO) == 1;
+    PrintDriveWaits(burner, std::cerr, progress);
+    TJobInterrupts interrupts;
     start();
     std::future<std::string> result = done.get_future();
-    const bool progress = isatty(STDERR_FILENO) == 1;
     while (result.wait_for(std::chrono::milliseconds(200)) != std::future_status::ready) {
-        if (StopSignal) burner.AbortWrite();
+        if (StopSignal) {
+            StopSignal = 0;
+            if (interrupts.ShouldAbort(finalizing, std::cerr)) burner.AbortWrite();
+        }
         if (progress) ShowProgress(burner, label);
     }
     if (progress) {
@@ -153,6 +161,7 @@ int RunJob(const TDiscOptions& options) {
     const bool toDrive = options.DriveLetter != 0;
     if (toDrive) {
         if (!OpenRecorder(burner, options.DriveLetter, error)) return Fail(error);
+        PrintDriveWaits(burner, std::cerr, false);  // the job's progress line comes later
         ApplyDriveJobSettings(burner, options.TestWrite);
         if (!WaitForDisc(burner, StopSignal)) return Fail("Error: OPERATION ABORTED BY USER");
     }
@@ -166,6 +175,8 @@ int RunJob(const TDiscOptions& options) {
             error = "Error: OPERATION ABORTED BY USER";
         } else if (toDrive && !ImageFitsOnDisc(burner)) {
             error = kNotEnoughSpaceText;
+        } else if (toDrive && TestWriteRefused(burner)) {
+            error = kNoTestWriteText;
         } else {
             jobRan = true;
             error = toDrive ? RunJobToEnd(burner, "Writing the CD", [&] { burner.BurnCD(); })
@@ -175,6 +186,9 @@ int RunJob(const TDiscOptions& options) {
         }
     }
     EndDiscJob(burner, temp);
+    // Handing the disc back waits for the drive; Ctrl-C may end the tool there.
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
     if (toDrive && jobRan) EndDriveJob(burner);
     if (!error.empty()) return Fail(error);
     if (burner.Verified()) std::cerr << "fotolark-disc: CD created and verified.\n";

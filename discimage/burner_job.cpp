@@ -26,6 +26,7 @@ bool TMCDBurner::StartJob(bool ToFile) {
     // Cleared here rather than by the recording thread, so that an abort made as soon as
     // this call returns cannot be lost.
     job.Abort = false;
+    ResumeDriveWaits();
     job.CacheThread = std::make_unique<TCacheThread>(CacheSize(), WritePostGap, FTrackSectors * 2048,
                                                      std::move(FHeaderStream));
     FHeaderStream.clear();
@@ -47,6 +48,8 @@ bool TMCDBurner::StartJob(bool ToFile) {
 
 void TMCDBurner::AbortWrite() {
     Job().Abort = true;
+    // A drive that stopped answering would otherwise hold the job for minutes.
+    CancelDriveWaits();
 }
 
 void TMCDBurner::WaitForJob() {

@@ -82,6 +82,8 @@ public:
     // thread runs, false when the producer failed first (OnWriteDone has then been raised on
     // this thread).
     bool BurnCD();
+    // Stops the job at its next check and ends its waits for the drive at once, also those of
+    // the drive commands after it, until the next job starts (ResumeDriveWaits).
     void AbortWrite();
     int64_t BytesWritten() const { return FBytesWritten.load(); }
     // How often the recording thread of the current or last job found the cache empty once

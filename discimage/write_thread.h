@@ -37,12 +37,13 @@ private:
 
     // The drive job (write_thread_drive.cpp).
     void WriteToDrive();
-    void PrepareDrive();
+    bool PrepareDrive();  // false when the job cannot go on
     void ReserveDVDRTrack();
     void AnnounceStart(uint16_t speed);
     bool WriteGroupToDrive(const char* group, int32_t bytes);
     bool WriteWithRetries(const char* group, int32_t bytes);
     void FinalizeDrive();
+    void NoteAbortWhileFinalizing();
     void WaitForDVDRFinalization();
     void CloseSession();
     void RaiseFinalizingTrack();

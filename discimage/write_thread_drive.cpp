@@ -45,21 +45,28 @@ std::tm LocalNow() {
 } // namespace
 
 void TThWrite::WriteToDrive() {
-    PrepareDrive();
-    CloseAfterCommand = false;  // the drive's handle stays open while the image is written
     const bool verify = FBurner.Verify && !FBurner.TestWrite;  // a test write records nothing
-    WriteLoop([this, verify](const char* group, int32_t bytes) {
-        if (verify) FCheck.AddWritten(group, bytes);
-        return WriteGroupToDrive(group, bytes);
-    });
+    if (PrepareDrive()) {
+        CloseAfterCommand = false;  // the drive's handle stays open while the image is written
+        WriteLoop([this, verify](const char* group, int32_t bytes) {
+            if (verify) FCheck.AddWritten(group, bytes);
+            return WriteGroupToDrive(group, bytes);
+        });
+    }
     FinalizeDrive();
     if (verify) VerifyDrive();
 }
 
 // The results are not checked here: a drive that refused a step fails at the first WRITE.
-void TThWrite::PrepareDrive() {
+// Only a test write that the drive cannot make is refused before anything is sent: it would
+// record the disc for real.
+bool TThWrite::PrepareDrive() {
     FDiscType = FBurner.GetDiscType();
     TSCSIDevice::CurrentDiscType = FDiscType;
+    if (FBurner.TestWrite && !FBurner.CanTestWrite(FDiscType)) {
+        Fail("TEST WRITE NOT SUPPORTED BY THIS RECORDER");
+        return false;
+    }
     if (FDiscType != dtDVDRAM) FBurner.LoadEject(false);
     if (FDiscType != dtDVDPlusRW) FBurner.RezeroUnit();
     if (FDiscType != dtDVDRAM) FBurner.SetCDSpeed(FBurner.ReadSpeed, FBurner.WriteSpeed());
@@ -70,6 +77,7 @@ void TThWrite::PrepareDrive() {
     FBurner.WaitReady(10000, 1000);
     if (FDiscType != dtDVDRAM && !FBurner.TestWrite && FBurner.PerformOPC) FBurner.SendOPC();
     AnnounceStart(speed);
+    return true;
 }
 
 // A DVD-R family disc is written in one piece (Disc At Once) into a track reserved for it.
@@ -109,11 +117,12 @@ bool TThWrite::WriteWithRetries(const char* group, int32_t bytes) {
             FBlocks += blocks;
             return true;
         }
-        if (!DriveBusy(FBurner)) {
+        // An abort gives up a write the drive does not answer; the next attempt reports it.
+        if (!DriveBusy(FBurner) && !Job().Abort) {
             Fail("WRITER ERROR [" + FBurner.LastError() + "]");
             return false;
         }
-        FBurner.Pause(kBusyRetryMs);
+        FBurner.DrivePause(kBusyRetryMs);
         if (++attempt >= kBusyAttempts) {
             Fail("WRITER BUSY/BUFFER FULL");
             return false;
@@ -135,6 +144,7 @@ void TThWrite::FinalizeDrive() {
         FBurner.WaitReady(1800000, 2000);
     }
     if (polls) FBurner.ReadBufferCapacity();
+    NoteAbortWhileFinalizing();
     if (!FCache.ErrorText().empty()) return;
 
     FBurner.SetWriteParameters(FBurner.TestWrite, false, FDiscType);
@@ -147,6 +157,13 @@ void TThWrite::FinalizeDrive() {
     FBurner.LoadEject(false);
     FBurner.AllowMediumRemoval(true);
     if (!IsDVD(FDiscType) && FDiscType != dtDVDRAM) FBurner.RezeroUnit();
+    NoteAbortWhileFinalizing();
+}
+
+// An abort during the finalisation ends its waits for the drive and leaves the disc perhaps
+// unfinished: the job must not report success.
+void TThWrite::NoteAbortWhileFinalizing() {
+    if (Job().Abort && FCache.ErrorText().empty()) FCache.SetErrorText("OPERATION ABORTED BY USER");
 }
 
 void TThWrite::RaiseFinalizingTrack() {
@@ -170,7 +187,7 @@ void TThWrite::WaitForDVDRFinalization() {
             return;
         }
         FBurner.DeviceFreeBufferSize -= std::min(step, FBurner.DeviceFreeBufferSize);
-        FBurner.Pause(kDVDRFinalizePollMs);
+        if (!FBurner.DrivePause(kDVDRFinalizePollMs)) return;
     }
 }
 
@@ -183,6 +200,6 @@ void TThWrite::CloseSession() {
             FBurner.CloseTrackSession(false, TSCSIDevice::CloseImmediate);
             return;
         }
-        FBurner.Pause(kCloseRetryMs);
+        if (!FBurner.DrivePause(kCloseRetryMs)) return;
     }
 }

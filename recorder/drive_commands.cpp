@@ -112,10 +112,11 @@ bool TSCSIDevice::ReadTOC(uint8_t Format, bool MSF, uint8_t Number, uint8_t* Buf
     return Run(srb, 10000);
 }
 
-bool TSCSIDevice::GetConfiguration(uint8_t RT, uint8_t* Buffer, uint8_t Length)
+bool TSCSIDevice::GetConfiguration(uint8_t RT, uint8_t* Buffer, uint8_t Length, uint16_t StartingFeature)
 {
     auto srb = Request(DataIn, 0x46, 10, Buffer, Length);
     srb.CDBByte[1] = RT;
+    PutBE16(&srb.CDBByte[2], StartingFeature);
     srb.CDBByte[8] = Length;
     return Run(srb, 10000);
 }

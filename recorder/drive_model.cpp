@@ -4,11 +4,9 @@
 #include "scsi_texts.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <thread>
 
 namespace {
 
@@ -77,11 +75,6 @@ std::array<uint8_t, 28> DVDRPerformanceDescriptor()
     PutBE32(&descriptor[20], 0x0000058A); // write size
     PutBE32(&descriptor[24], 1000);       // write time, ms
     return descriptor;
-}
-
-void TSCSIDevice::Pause(int Ms)
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(Ms));
 }
 
 bool TSCSIDevice::ReadDeviceInfo()
@@ -285,15 +278,14 @@ bool TSCSIDevice::WaitReady(int TotalMs, int IntervalMs)
     int budget = TotalMs;
     auto budgetLeft = [&] {
         budget -= IntervalMs;
-        return budget >= 0;
+        return budget >= 0 && !DriveWaitsCancelled();
     };
     auto busy = [&] { return FSenseData[12] == 0x04; };  // LOGICAL UNIT NOT READY
     uint8_t sense[40] = {};
 
     if (FSlowFinalizeQuirk)
         do {
-            Pause(IntervalMs);
-            if (!budgetLeft())
+            if (!DrivePause(IntervalMs) || !budgetLeft())
                 return false;
             TestUnitReady(5000);
         } while (busy());
@@ -302,7 +294,8 @@ bool TSCSIDevice::WaitReady(int TotalMs, int IntervalMs)
         sense[12] = 0x04;
     else
         do {
-            Pause(IntervalMs);
+            if (!DrivePause(IntervalMs))
+                return false;
             ReadDiscInfo();
             if (!budgetLeft())
                 return false;
@@ -312,8 +305,7 @@ bool TSCSIDevice::WaitReady(int TotalMs, int IntervalMs)
         return true;
 
     do {
-        Pause(IntervalMs);
-        if (!budgetLeft())
+        if (!DrivePause(IntervalMs) || !budgetLeft())
             return false;
         TestUnitReady(5000);
     } while (busy());
@@ -325,8 +317,8 @@ bool TSCSIDevice::WaitReady(int TotalMs, int IntervalMs)
             return false;
         if (sense[0] == 0xF0)
             sense[12] = 0x04;
-        if (sense[12] == 0x04)
-            Pause(IntervalMs);
+        if (sense[12] == 0x04 && !DrivePause(IntervalMs))
+            return false;
     } while (sense[12] != 0);
     return true;
 }
@@ -341,4 +333,30 @@ bool TSCSIDevice::SendTimeStamp(const std::tm& DateTime)
                   unsigned(DateTime.tm_hour) % 100, unsigned(DateTime.tm_min) % 100, unsigned(DateTime.tm_sec) % 100);
     std::memcpy(data + 8, digits, 14);
     return SendDVDStructure(0x0F, data, sizeof data);
+}
+
+bool TSCSIDevice::CanTestWrite(uint16_t DiscType)
+{
+    // MMC knows test writes only for CD-R/RW and the DVD-R family; each has a write feature
+    // that says whether the drive can make them. Other discs are recorded for real whatever
+    // the write parameters say.
+    uint16_t writeFeature;
+    switch (DiscType) {
+    case dtUnknown: case dtCDR: case dtCDRW:  // written as CD: Track At Once
+        writeFeature = 0x002D;
+        break;
+    case dtDVDR: case dtDVDRW: case dtDVDRWSeq:
+        writeFeature = 0x002F;
+        break;
+    default:
+        return false;
+    }
+    // The feature descriptor, when current, follows the 8-byte header; its first data byte
+    // (byte 4 of the descriptor) carries the Test Write bit.
+    uint8_t answer[16] = {};
+    if (GetConfiguration(2, answer, sizeof answer, writeFeature) && GetBE32(answer) >= 9 &&
+        GetBE16(answer + 8) == writeFeature && (answer[10] & 0x01))
+        return answer[12] & 0x04;
+    // Drives without GET CONFIGURATION tell in the capabilities page.
+    return FCapabilities & cpTestWrite;
 }

@@ -6,12 +6,10 @@
 #include "transport.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -57,7 +55,7 @@ int CreateCompletionEvent()
 
 }  // namespace
 
-TSCSIDevice::TSCSIDevice(void* Owner) : FOwner(Owner)
+TSCSIDevice::TSCSIDevice(void* Owner) : FOwner(Owner), FCancelEvent(CreateCompletionEvent())
 {
     if (TransportInitialized()) {
         HostAdapterInquiry(0);
@@ -69,6 +67,8 @@ TSCSIDevice::~TSCSIDevice()
 {
     if (FCompletionEvent > 0)
         close(FCompletionEvent);
+    if (FCancelEvent > 0)
+        close(FCancelEvent);
 }
 
 bool TSCSIDevice::InitializeASPI(bool PreferSPTI)
@@ -259,11 +259,14 @@ uint8_t TSCSIDevice::ExecuteSRB(SRB_ExecSCSICmd& Srb, int TimeoutMs)
         // this point is either seen below or wakes the wait.
         eventfd_t stale = 0;
         (void)eventfd_read(event, &stale);
-        if (pending())
-            WaitForCompletion(event, TimeoutMs);
+        AwaitCompletion(Srb, event, TimeoutMs);
     }
 
     uint8_t status = std::atomic_ref<uint8_t>(Srb.SRB_Status).load();
+    // A drive that answers has stopped keeping us waiting; REQUEST SENSE always answers, even
+    // while the drive is not ready.
+    if (status == SS_COMP && Srb.CDBByte[0] != 0x03)
+        DriveAnswered();
     if (status != SS_COMP && status != SS_PENDING) {
         BuildLastError(Srb);
         bool longWrite = Srb.SenseArea[12] == 0x04 && Srb.SenseArea[13] == 0x08;
@@ -316,13 +319,6 @@ std::string TSCSIDevice::TraceLine(const SRB_ExecSCSICmd& Srb) const
             " " + Hex(Srb.SenseArea[2], 2) + " " + "ASC:" + Hex(Srb.SenseArea[12], 2) + ",ASQ:" +
             Hex(Srb.SenseArea[13], 2) + " " + FLastError;
     return line;
-}
-
-void TSCSIDevice::WaitForCompletion(int Event, int TimeoutMs)
-{
-    pollfd waiter{Event, POLLIN, 0};
-    while (poll(&waiter, 1, TimeoutMs) < 0 && errno == EINTR) {
-    }
 }
 
 void TSCSIDevice::DebugMessage(const std::string& Text, uint8_t Kind)

@@ -8,6 +8,7 @@
 #include "aspi.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -25,6 +26,8 @@ public:
 
 using TOnDebugMsg = std::function<void(TSCSIDevice* Sender, const std::string& Message, uint8_t mType)>;
 using TDeviceChangedEvent = std::function<void(TSCSIDevice* Sender)>;
+// Seconds > 0: the drive has kept its caller waiting that long; 0: such a wait is over.
+using TDriveWaitEvent = std::function<void(TSCSIDevice* Sender, int Seconds)>;
 
 // Disc type codes (CurrentDiscType).
 enum : uint16_t {
@@ -117,7 +120,7 @@ public:
     bool Read10(uint32_t LBA, uint16_t Blocks, uint8_t* Buffer, uint32_t Bytes);
     bool SynchronizeCache(int TimeoutMs, bool Immediate);
     bool ReadTOC(uint8_t Format, bool MSF, uint8_t Number, uint8_t* Buffer, uint8_t Length);
-    bool GetConfiguration(uint8_t RT, uint8_t* Buffer, uint8_t Length);
+    bool GetConfiguration(uint8_t RT, uint8_t* Buffer, uint8_t Length, uint16_t StartingFeature = 0);
     bool ReadDiscInfo();
     bool ReadTrackInfo(uint8_t Track);
     bool ReserveTrack(uint32_t Blocks);
@@ -141,6 +144,9 @@ public:
     bool SetWriteParameters(bool ATestWrite, bool AUnderrunProtection, uint16_t DiscType);
     bool WaitReady(int TotalMs, int IntervalMs);
     bool SendTimeStamp(const std::tm& DateTime);
+    // Whether the drive can make a test write (the whole recording with the laser off) on a
+    // disc of this type. Without it, a recording asked to be a test would be a real one.
+    bool CanTestWrite(uint16_t DiscType);
 
     const TCapabilityPage& CapabilityPage() const { return FCapabilityPage; }
     uint16_t Capabilities() const { return FCapabilities; }
@@ -170,11 +176,25 @@ public:
     static inline uint16_t CurrentDiscType = dtUnknown;
     static inline bool CloseImmediate = true;
 
+    // ---- Waiting for the drive (drive_waits.cpp) ----
+    // Raised on the waiting thread while requests stay pending and waiting loops pause without
+    // the drive answering: first after 10 s, then every 30 s; with 0 once it answers again.
+    TDriveWaitEvent OnDriveWait;
+    // Ends every wait for the drive at once, the one under way and those that follow, until
+    // ResumeDriveWaits: pending requests are given up, pauses end and WaitReady gives up.
+    void CancelDriveWaits();
+    void ResumeDriveWaits();
+    bool DriveWaitsCancelled() const { return FWaitsCancelled.load(); }
+    // One pause of a waiting loop; it counts as waiting for the drive. False, without
+    // pausing, when the waits are cancelled: the loop is to give up.
+    bool DrivePause(int Ms);
+
 protected:
-    // Plain thread sleep of the waiting loops; tests replace it to count the steps instead.
+    // Sleep of the waiting loops, ended early by CancelDriveWaits; tests replace it to count
+    // the steps instead.
     virtual void Pause(int Ms);
-    // Waits at most TimeoutMs for the completion event of a pending request; the request is
-    // given up if it is still pending afterwards. Tests replace it to give up at once.
+    // Waits at most TimeoutMs for the completion event of a pending request (or for
+    // CancelDriveWaits). Tests replace it to return at once, as if that time had passed.
     virtual void WaitForCompletion(int Event, int TimeoutMs);
 
 private:
@@ -184,6 +204,10 @@ private:
     std::string TraceLine(const SRB_ExecSCSICmd& Srb) const;
     void SetModelFlags();
     bool Run(SRB_ExecSCSICmd& Srb, int TimeoutMs);
+    // Waits for a pending request in pieces that end where the next wait report is due.
+    void AwaitCompletion(SRB_ExecSCSICmd& Srb, int Event, int TimeoutMs);
+    void DriveWaited(int Ms);
+    void DriveAnswered();
 
     void* FOwner;
     uint8_t FHaId = NoDevice;
@@ -199,6 +223,11 @@ private:
     bool FTargetBusy = false;
     std::array<uint8_t, SENSE_LEN> FSenseData{};
     int FCompletionEvent = -1;  // the requests' completion event, made at the first request
+    int FCancelEvent = -1;      // signalled while drive waits are cancelled
+    std::atomic<bool> FWaitsCancelled{false};
+    int64_t FDriveWaitMs = 0;   // how long the drive has kept its caller waiting
+    int64_t FNextWaitReportMs = 10000;  // the first report comes after 10 s
+    bool FWaitReported = false;
     std::string FHaManagerId;   // of the last host adapter inquiry
     std::string FHaIdentifier;
 

@@ -2,15 +2,28 @@
 
 #include "help_viewer.h"
 
+#include <QFile>
 #include <QIcon>
 #include <QStyle>
 #include <QToolButton>
+
+namespace {
+
+// The desktop's help icon; without an icon theme the program's own, which the style's
+// fallback (drawn as a red cross by some styles) does not resemble.
+QIcon HelpIcon(const QWidget* window) {
+    const QString bundled = QStringLiteral(":/icons/help.svg");
+    const QIcon fallback = QFile::exists(bundled) ? QIcon(bundled) : window->style()->standardIcon(QStyle::SP_DialogHelpButton);
+    return QIcon::fromTheme("help-contents", fallback);
+}
+
+} // namespace
 
 QToolButton* CreateHelpButton(QWidget* window, const QString& chmPath) {
     const QString path = chmPath.isEmpty() ? HelpFilePath() : chmPath;
     auto* button = new QToolButton(window);
     button->setObjectName("sbHelp");
-    button->setIcon(QIcon::fromTheme("help-contents", window->style()->standardIcon(QStyle::SP_DialogHelpButton)));
+    button->setIcon(HelpIcon(window));
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
     button->setToolTip("Fotolark Help");

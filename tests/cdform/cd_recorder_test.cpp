@@ -1,18 +1,23 @@
 // The CD window with a recorder: the virtual recorder library plays the drive "E:".
 #include "cd_job_fixture.h"
 
+#include "recorder_steps.h"
 #include "transport.h"
 
 #include <unistd.h>
+
+#include <future>
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// Its waiting loops go on at once instead of sleeping.
+// Its waiting loops go on at once instead of sleeping, and a pending request is given up at
+// once, as when the time of each completion wait has passed.
 class TQuickBurner : public TMCDBurner {
 protected:
     void Pause(int) override {}
+    void WaitForCompletion(int, int) override {}
 };
 
 class TCDRecorderTest : public TCDJobTest {
@@ -27,6 +32,7 @@ protected:
         SetRecorder("E:");
     }
     void TearDown() override {
+        while (FReleased < FHolds.size()) Release();  // a test that failed early lets the job end
         TCDJobTest::TearDown();
         Burner.reset();
         StopTransport();
@@ -41,6 +47,19 @@ protected:
         Burner = std::make_unique<TQuickBurner>();
         ASSERT_TRUE(Burner->InitializeASPI(false));
     }
+    // The recording thread stops at each of these wait reports in turn (after the window has
+    // been told) until the test calls Release; the window's own handler gets every report.
+    void HoldAtWaitReports(std::vector<int> seconds) {
+        FHolds.resize(seconds.size());
+        std::vector<std::shared_future<void>> held;
+        for (std::promise<void>& hold : FHolds) held.push_back(hold.get_future().share());
+        const TDriveWaitEvent window = Burner->OnDriveWait;
+        Burner->OnDriveWait = [window, seconds, held, next = size_t(0)](TSCSIDevice* sender, int reported) mutable {
+            window(sender, reported);
+            if (next < seconds.size() && reported == seconds[next]) held[next++].wait_for(kHangGuard);
+        };
+    }
+    void Release() { FHolds.at(FReleased++).set_value(); }
     // Requests of the virtual drive's log with this command block start.
     int Requests(const std::string& cdbStart) const {
         std::ifstream log(LogPath);
@@ -48,6 +67,10 @@ protected:
         for (std::string line; std::getline(log, line);) count += line.find("CDB " + cdbStart) != std::string::npos;
         return count;
     }
+
+private:
+    std::vector<std::promise<void>> FHolds;
+    size_t FReleased = 0;
 };
 
 TEST_F(TCDRecorderTest, TheFirstDisplayAsksForABlankDisc) {
@@ -144,6 +167,87 @@ TEST_F(TCDRecorderTest, NotEnoughSpaceThenASmallerLayout) {
     EXPECT_FALSE(fs::exists(disc + "Images/huge.jpg"));
     EXPECT_EQ(ReadBytes(disc + "Albums.dat"), Catalogue());
     EXPECT_EQ(Requests("1B 00 00 00 02"), 1);  // the end of the job ejects the disc
+}
+
+TEST_F(TCDRecorderTest, ATestWriteTheRecorderCannotMakeIsRefused) {
+    Albums.AddAlbum("Holidays", 0, {"a.jpg"});
+    Prompts.OkAnswers = {true};
+    StartDrive(",testwrite=0");
+    Open();
+    Form->btnCopyAllClick();
+    Form->cxTestBurn->setChecked(true);
+    Form->btnBurnClick();
+    EXPECT_EQ(Message(), kNoTestWriteText);
+    EXPECT_EQ(Requests("2A"), 0);
+    EXPECT_EQ(ReadBytes(DiscImage).find_first_not_of('\0'), std::string::npos) << "nothing recorded";
+    ExpectJobEndedCleanly();
+
+    Form->cxTestBurn->setChecked(false);
+    Form->btnBurnClick();
+    WaitForJobEnd();
+    EXPECT_EQ(Message(), "CD created and verified.") << "a real recording is what the drive can do";
+}
+
+TEST_F(TCDRecorderTest, AFrozenDriveShowsInTheMessageLineUntilItAnswers) {
+    // The first SYNCHRONIZE CACHE of the finalisation never completes; the second one does.
+    Albums.AddAlbum("Holidays", 0, {"a.jpg"});
+    Prompts.OkAnswers = {true};
+    StartDrive(",hang=35");
+    Open();
+    Form->btnCopyAllClick();
+    HoldAtWaitReports({100, 0});
+    Form->btnBurnClick();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Message() == "waiting for the drive, 100 s"; }, HangGuardMs));
+    Release();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Message() == "Finalizing Track..."; }, HangGuardMs))
+        << "the message before the wait comes back";
+    Release();
+    WaitForJobEnd();
+    EXPECT_EQ(Message(), "CD created and verified.");
+    ExpectJobEndedCleanly();
+}
+
+TEST_F(TCDRecorderTest, AbortEndsTheWaitForAFrozenDrive) {
+    Albums.AddAlbum("Holidays", 0, {"a.jpg"});
+    Prompts.OkAnswers = {true};
+    StartDrive(",hang=2A");
+    Open();
+    Form->btnCopyAllClick();
+    HoldAtWaitReports({40});
+    Form->btnBurnClick();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Message() == "waiting for the drive, 40 s"; }, HangGuardMs));
+    Form->btnAbortClick();
+    EXPECT_EQ(Prompts.Asked, QStringList{"Insert Blank CD"}) << "no question while writing";
+    Release();
+    WaitForJobEnd();
+    EXPECT_EQ(Message(), "Error: OPERATION ABORTED BY USER");
+    EXPECT_EQ(Requests("2A"), 1) << "only the write that froze";
+    ExpectJobEndedCleanly();
+}
+
+TEST_F(TCDRecorderTest, AbortWhileTheDiscIsFinalizedAsksFirst) {
+    Albums.AddAlbum("Holidays", 0, {"a.jpg"});
+    Prompts.OkAnswers = {true};
+    StartDrive(",hang=35");
+    Open();
+    Form->btnCopyAllClick();
+    HoldAtWaitReports({10});
+    Form->btnBurnClick();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Message() == "waiting for the drive, 10 s"; }, HangGuardMs));
+    Prompts.OkAnswers = {false};
+    Form->btnAbortClick();
+    EXPECT_EQ(Prompts.Asked.last(), "Abort Write");
+    EXPECT_EQ(Prompts.Texts.last(),
+              "The disc is being finalized. If you abort now, it may be left unusable.\nAbort anyway?");
+    EXPECT_FALSE(Form->btnAbort->isHidden()) << "Cancel: the job goes on";
+    Prompts.OkAnswers = {true};
+    Form->btnAbortClick();
+    EXPECT_EQ(Prompts.Asked.count("Abort Write"), 2);
+    Release();
+    WaitForJobEnd();
+    EXPECT_EQ(Message(), "Error: OPERATION ABORTED BY USER");
+    EXPECT_EQ(Requests("5B"), 0) << "the session is not closed";
+    ExpectJobEndedCleanly();
 }
 
 } // namespace

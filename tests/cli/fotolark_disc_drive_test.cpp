@@ -153,6 +153,21 @@ TEST_F(FotolarkDiscDriveTest, TestWriteRecordsNothingAndSucceeds) {
     EXPECT_EQ(ReadBytes(Disc).find_first_not_of('\0'), std::string::npos);
 }
 
+TEST_F(FotolarkDiscDriveTest, ATestWriteTheRecorderCannotMakeIsRefused) {
+    for (const char* drive : {"medium=cdr,testwrite=0", "medium=dvdplusrw"}) {
+        SCOPED_TRACE(drive);
+        fs::remove(LogPath);
+        fs::remove(Disc);
+        const TCommandResult run = Run(drive, "--drive D --test-write" + AlbumArguments());
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_NE(run.Output.find("fotolark-disc: This recorder cannot do a test write.\n"), std::string::npos)
+            << run.Output;
+        EXPECT_EQ(Requests("2A"), 0);
+        EXPECT_EQ(ReadBytes(Disc).find_first_not_of('\0'), std::string::npos) << "nothing recorded";
+        EXPECT_TRUE(fs::is_empty(Temp));
+    }
+}
+
 TEST_F(FotolarkDiscDriveTest, ALayoutTooLargeForTheDiscIsRefused) {
     Albums.AddAlbum("Huge", 2, {"huge.jpg"});
     fs::resize_file(Albums.Folders.ImageDir + "huge.jpg", 700ll * 1024 * 1024);  // sparse: costs no space

@@ -367,6 +367,52 @@ TEST_F(DriveJobTest, TestWriteRecordsNothingAndSendsNoCalibrationOrClose) {
     EXPECT_EQ(disc.find_first_not_of('\0'), std::string::npos) << "nothing recorded";
 }
 
+TEST_F(DriveJobTest, ATestWriteTheDriveCannotMakeIsRefusedBeforeAnyWrite) {
+    for (const char* settings : {"medium=cdr,testwrite=0", "medium=dvdplusrw", "medium=dvdram,dvdram=1"}) {
+        SCOPED_TRACE(settings);
+        StartDrive(settings);
+        Burner->TestWrite = true;
+        EXPECT_EQ(Record(), "TEST WRITE NOT SUPPORTED BY THIS RECORDER");
+        EXPECT_EQ(Count("2A"), 0);
+        EXPECT_EQ(Count("5B"), 0);
+        EXPECT_EQ(ReadBytes(Disc).find_first_not_of('\0'), std::string::npos) << "nothing recorded";
+    }
+}
+
+// A drive that stops answering (the first WRITE, or the first SYNCHRONIZE CACHE of the
+// finalisation, never completes) is reported while the job waits for it, and an abort ends
+// that wait at once.
+TEST_F(DriveJobTest, AFrozenDriveIsReportedAndAnAbortEndsTheWait) {
+    const struct {
+        const char* Settings;
+        int AbortAt;  // the report (seconds) at which the user aborts; -1: never
+        const char* Error;
+        std::vector<int> Reports;
+        int Closes;
+    } cases[] = {
+        {"medium=cdr,hang=2A", -1, "WRITER ERROR []", {10, 40, 70, 100, 0}, 0},  // 120 s, then given up
+        {"medium=cdr,hang=2A", 40, "OPERATION ABORTED BY USER", {10, 40, 0}, 0},
+        {"medium=cdr,hang=35", -1, "", {10, 40, 70, 100, 0}, 1},  // the second, immediate one is answered
+        {"medium=cdr,hang=35", 10, "OPERATION ABORTED BY USER", {10, 0}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.Settings) + " abort at " + std::to_string(c.AbortAt));
+        StartDrive(c.Settings);
+        std::vector<int> reports;  // raised on the recording thread, read after its end
+        Burner->OnDriveWait = [&](TSCSIDevice*, int seconds) {
+            reports.push_back(seconds);
+            if (seconds == c.AbortAt) Burner->AbortWrite();
+        };
+        EXPECT_EQ(Record(), c.Error);
+        EXPECT_EQ(reports, c.Reports);
+        if (std::string(c.Settings).ends_with("2A")) {
+            EXPECT_EQ(Count("2A"), 1) << "only the one that froze";
+        }
+        EXPECT_EQ(Count("5B"), c.Closes);
+        EXPECT_EQ(Count("35 00"), 1) << "the cache is synchronised once the drive answers";
+    }
+}
+
 TEST_F(DriveJobTest, CloseAndCalibrationFollowTheirOptions) {
     StartDrive("medium=cdr");
     Burner->FinalizeTrack = false;

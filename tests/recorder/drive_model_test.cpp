@@ -209,6 +209,29 @@ TEST_F(DriveModel, NextWritableAddressAndSessions)
     EXPECT_EQ(Device->StartSector, 0u);
 }
 
+TEST_F(DriveModel, TestWritesOnlyWhereTheDriveCanMakeThemOnTheDisc)
+{
+    const struct {
+        const char* Drive;
+        bool Can;
+    } cases[] = {
+        {"medium=cdr", true},
+        {"medium=cdrw", true},
+        {"medium=cdr,testwrite=0", false},
+        {"medium=cdr,getconfig=0", true},  // an older drive tells in page 2Ah
+        {"medium=cdr,getconfig=0,testwrite=0", false},
+        {"medium=dvdr", true},
+        {"medium=dvdrw,testwrite=0", false},
+        {"medium=dvdplusrw", false},  // MMC has no test write for these discs
+        {"medium=dvdram,dvdram=1", false},
+        {"medium=cdrom", false},
+    };
+    for (const auto& c : cases) {
+        SelectOnly(c.Drive);
+        EXPECT_EQ(Device->CanTestWrite(Device->GetDiscType()), c.Can) << c.Drive;
+    }
+}
+
 TEST_F(DriveModel, WaitReadyGivesUpAtTheEleventhBudgetTest)
 {
     SelectOnly("notready=1000000");

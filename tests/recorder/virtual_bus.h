@@ -21,12 +21,21 @@ public:
     // Set: a pending request is given up at once, as when its time has run out.
     bool GiveUpPendingRequests = false;
     std::vector<int> CompletionTimeouts;  // the time limits of the completion waits, in ms
+    // Set: every pause and completion wait is ended early by a cancel, as by the user's abort.
+    bool CancelInWaits = false;
 
 protected:
-    void Pause(int) override { ++Pauses; }
+    void Pause(int) override
+    {
+        ++Pauses;
+        if (CancelInWaits)
+            CancelDriveWaits();
+    }
     void WaitForCompletion(int Event, int TimeoutMs) override
     {
         CompletionTimeouts.push_back(TimeoutMs);
+        if (CancelInWaits)
+            CancelDriveWaits();
         if (!GiveUpPendingRequests)
             TSCSIDevice::WaitForCompletion(Event, TimeoutMs);
     }

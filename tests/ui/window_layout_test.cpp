@@ -2,11 +2,17 @@
 // shows and hides the bars, and the placement of the first start.
 #include "ui_fixture.h"
 
+#include "help_button.h"
+
 #include <QAction>
+#include <QDialog>
+#include <QIcon>
+#include <QStyle>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
 #include <QToolBar>
+#include <QToolButton>
 
 namespace {
 
@@ -112,4 +118,15 @@ TEST_F(WindowLayoutTest, AStoredPlaceBeyondTheScreenIsBroughtBackOntoIt) {
     TMainForm& window = OpenShown();
     EXPECT_TRUE(available.contains(window.geometry()));
     EXPECT_EQ(window.size(), QSize(available.width(), std::min(650, available.height())));
+}
+
+// Without an icon theme every help button of the program shows its own help icon, not the
+// style's stand-in.
+TEST_F(WindowLayoutTest, HelpButtonsShowTheProgramsHelpIconWithoutATheme) {
+    if (QIcon::hasThemeIcon("help-contents")) GTEST_SKIP() << "the desktop's icon theme has a help icon";
+    TMainForm& window = Open();
+    QDialog dialog(&window);
+    const QImage shown = CreateHelpButton(&dialog, "")->icon().pixmap(16).toImage();
+    EXPECT_EQ(shown, QIcon(":/icons/help.svg").pixmap(16).toImage());
+    EXPECT_NE(shown, dialog.style()->standardIcon(QStyle::SP_DialogHelpButton).pixmap(16).toImage());
 }
