@@ -96,6 +96,7 @@ TPrefs::TPrefs() {
     Quality = ReadInt(*settings, kPrefs + "Quality", 100);
     Filenum = ReadImageCounter(*settings);
     LastScan = ReadText(*settings, kPrefs + "LastScan");
+    WebIndex = ReadInt(*settings, kPrefs + "WebIndex", 1) != 0;
     AlbumWidth = ReadInt(*settings, kMainWindow + "AlbumWidth", 185);
     ImgState = ReadInt(*settings, kMainWindow + "ImgState", 0);
     FileTools = ReadToolbar(*settings, "FileTools");
@@ -112,6 +113,7 @@ void TPrefs::Save() const {
     WriteIntText(*settings, kPrefs + "Quality", Quality);
     WriteIntText(*settings, kPrefs + "Filenum", Filenum);
     WriteText(*settings, kPrefs + "LastScan", LastScan);
+    WriteIntText(*settings, kPrefs + "WebIndex", WebIndex ? 1 : 0);
     WriteIntText(*settings, kMainWindow + "AlbumWidth", AlbumWidth);
     WriteIntText(*settings, kMainWindow + "ImgState", ImgState);
     WriteToolbar(*settings, "FileTools", FileTools);

@@ -30,6 +30,7 @@ public:
     int32_t Quality = 100;
     int32_t Filenum = 0;
     std::string LastScan;
+    bool WebIndex = true;  // "WebIndex": web pages of the albums on every disc
     TToolbarState FileTools;
     TToolbarState SizeTools;
     TToolbarState ModTools;

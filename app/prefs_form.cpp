@@ -5,6 +5,7 @@
 #include "hints.h"
 #include "scan_source_list.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFrame>
@@ -18,6 +19,8 @@
 #include <QVBoxLayout>
 
 namespace {
+
+constexpr int kWebIndexRowHeight = 26;
 
 // The up-down control of the quality: its edit is `edQuality`, shown read-only.
 class TQualityUpDown : public QSpinBox {
@@ -44,7 +47,8 @@ TPrefsForm::TPrefsForm(QWidget* owner, std::vector<TCDWriterChoice> writers, TSc
     : QDialog(owner), FScanner(scanners) {
     setObjectName("PrefsForm");
     setWindowTitle("Fotolark Application Settings");
-    SetDialogFrame(this, QSize(307, 221));
+    // The designed 307 x 221, and a row more for the web pages' check box below the fields.
+    SetDialogFrame(this, QSize(307, 221 + kWebIndexRowHeight));
 
     Bevel1 = MakeBevel("Bevel1");
     lblScanner = new QLabel("Scanner:");
@@ -87,6 +91,10 @@ TPrefsForm::TPrefsForm(QWidget* owner, std::vector<TCDWriterChoice> writers, TSc
     SetHint(btnDirSelect, "Choose a folder for storing images and albums");
     Label1->setBuddy(btnDirSelect);
 
+    cxWebIndex = new QCheckBox("Add web pages to the disc");
+    cxWebIndex->setObjectName("cxWebIndex");
+    SetHint(cxWebIndex, "Put web pages of the albums on every disc, for any web browser");
+
     btnOk = MakeCloseButton(this, "btnOk", "&Ok", "Accept preferences", Accepted);
     btnOk->setDefault(true);
     btnCancel = MakeCloseButton(this, "btnCancel", "&Cancel", "Close without changing preferences", Rejected);
@@ -104,6 +112,7 @@ TPrefsForm::TPrefsForm(QWidget* owner, std::vector<TCDWriterChoice> writers, TSc
     fields->addWidget(Label1, 4, 0, 1, 3);
     fields->addWidget(edStorage, 5, 0, 1, 2);
     fields->addWidget(btnDirSelect, 5, 2, Qt::AlignRight);
+    fields->addWidget(cxWebIndex, 6, 0, 1, 3);
     fields->setColumnStretch(2, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Bevel1);
@@ -130,6 +139,7 @@ void TPrefsForm::FormCreate(const std::vector<TCDWriterChoice>& writers) {
     edStorage->setText(StartFolder(FPrefs.BaseDir));
     lblCDDesc->clear();
     udQuality->setValue(FPrefs.Quality / 10);
+    cxWebIndex->setChecked(FPrefs.WebIndex);
 
     int stored = -1;
     for (const TCDWriterChoice& writer : writers) {
@@ -229,6 +239,7 @@ void TPrefsForm::FormClose() {
     else if (FScannersListed && cbxScanners->currentIndex() >= 0)
         FPrefs.Scansource = cbxScanners->currentText().toStdString();
     FPrefs.Quality = udQuality->value() * 10;
+    FPrefs.WebIndex = cxWebIndex->isChecked();
     if (FSaveOnClose) FPrefs.Save();
 }
 

@@ -1,5 +1,5 @@
-// "Fotolark Application Settings": the default scanner, the CD writer, the JPEG quality and
-// the base storage folder. The dialog keeps its own settings object and saves it only when
+// "Fotolark Application Settings": the default scanner, the CD writer, the JPEG quality, the
+// base storage folder and whether discs carry web pages of the albums. The dialog keeps its own settings object and saves it only when
 // the user confirms.
 #pragma once
 
@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -61,6 +62,7 @@ public:
     QLabel* Label1;
     QLineEdit* edStorage;
     QPushButton* btnDirSelect;
+    QCheckBox* cxWebIndex;
     QPushButton* btnOk;
     QPushButton* btnCancel;
     QToolButton* sbHelp;

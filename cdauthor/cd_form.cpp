@@ -62,6 +62,7 @@ TCDForm::TCDForm(const TStorageFolders& folders, TMCDBurner& burner, const QStri
 
     // The component's stored configuration for album discs; each job sets its own parts.
     ApplyBurnerSettings(FBurner);
+    FWebPages = TPrefs().WebIndex;
     ViewerPath = ViewerPathFor(QCoreApplication::applicationDirPath().toStdString());
     lblUsed->setText("Used: 0.00");
     lblAvailable->setText("Available: 0.00");
@@ -73,6 +74,10 @@ TCDForm::TCDForm(const TStorageFolders& folders, TMCDBurner& burner, const QStri
         cxISOFile->setEnabled(false);
     }
     AttachBurnerHandlers();
+    // The title is on the index page, so it counts in the pages' space.
+    connect(edTitle, &QLineEdit::textChanged, this, [this] {
+        if (FWebPages && FShown) UpdateSpace();
+    });
 }
 
 TCDForm::~TCDForm() {

@@ -133,5 +133,6 @@ private:
     bool FWaitAborted = false;  // "&Abort Write" while the job waits for a disc
     bool FFinalizing = false;   // the drive is finishing the disc of the running job
     QString FMessage;           // the message line, apart from waits for the drive
+    bool FWebPages = true;      // "WebIndex": the discs carry web pages, counted in "Used"
     TDiscTempFiles FTemp;
 };

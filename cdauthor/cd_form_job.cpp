@@ -72,8 +72,10 @@ bool TCDForm::WaitForBlankDisc() {
     SetMessage("Waiting for CD to be ready...");
     if (FBurner.WaitReady(10000, 5000)) return true;
     if (!FPrompts->AskOkCancel(this, "Insert Blank CD",
-                               "Make sure a blank CD-R is in the CD-R/RW drive.\nClick Ok to write"))
+                               "Make sure a blank CD-R is in the CD-R/RW drive.\nClick Ok to write")) {
+        ShowDriveWait(0);  // the wait is over: a line about it gives way to the message
         return false;
+    }
     // "&Abort Write" ends this wait, so that a user without a disc is never stuck.
     btnAbort->show();
     while (!FWaitAborted && !FBurner.TestUnitReady(5000)) ProcessEventsFor(kDriveWaitMs);
@@ -89,6 +91,7 @@ TDiscContent TCDForm::LayoutContent() const {
     content.ThumbDir = FFolders.ThumbDir;
     content.Title = Title();
     content.ViewerPath = ViewerPath;
+    content.WebPages = FWebPages;
     return content;
 }
 

@@ -4,6 +4,7 @@
 
 #include "cd_form_lists.h"
 #include "cd_form_widgets.h"
+#include "disc_web.h"
 #include "recorder_steps.h"
 #include "mcdburner.h"
 
@@ -79,7 +80,10 @@ void TCDForm::AssumeDefaultCapacity() {
 
 void TCDForm::UpdateSpace() {
     int64_t used = BaseSectors;
-    for (const TAlbum* album : LBLayout->Albums()) used += album->SectorCount();
+    const std::vector<TAlbum*> layout = LBLayout->Albums();
+    for (const TAlbum* album : layout) used += album->SectorCount();
+    // The pages of a layout; with none there is no disc to write.
+    if (FWebPages && !layout.empty()) used += WebPagesSectors(Title(), {layout.begin(), layout.end()});
     // During a job the bar shows the job's progress instead.
     if (!FJobRunning) FProgress->setValue(static_cast<int>(std::min<int64_t>(used, FProgress->maximum())));
     lblUsed->setText("Used: " + MegabytesText(used) + " MB");

@@ -1,5 +1,6 @@
 #include "disc_content.h"
 
+#include "disc_web.h"
 #include "file_names.h"
 #include "safe_file.h"
 #include "temporary_names.h"
@@ -144,6 +145,14 @@ std::string ViewerPathFor(const std::string& programFolder) {
     return candidates[0].string();
 }
 
+std::string PhotoImagePath(const TDiscContent& content, const TPhoto& photo) {
+    return WithTrailingSlash(content.ImageDir) + FileNamePart(photo.FileName);
+}
+
+std::string PhotoThumbPath(const TDiscContent& content, const TPhoto& photo) {
+    return WithTrailingSlash(content.ThumbDir) + FileNamePart(photo.FileName);
+}
+
 std::string VolumeIdFor(const std::string& title) {
     return title.empty() ? "Fotolark" : title;
 }
@@ -211,15 +220,14 @@ bool BuildDiscContent(TMCDBurner& burner, const TDiscContent& content, const TDi
     burner.InsertFile("\\", temp.CataloguePath(), false);
     burner.CreateDirPath("\\Images");
     burner.CreateDirPath("\\Thumbs");
-    const std::string imageDir = WithTrailingSlash(content.ImageDir);
-    const std::string thumbDir = WithTrailingSlash(content.ThumbDir);
     for (const TAlbum* album : content.Albums) {
         for (int i = 0; i < album->Project.PhotoCount(); ++i) {
-            const std::string name = FileNamePart(album->Project.PhotoAt(i)->FileName);
-            burner.InsertFile("\\Images", imageDir + name, false);
-            burner.InsertFile("\\Thumbs", thumbDir + name, false);
+            const TPhoto& photo = *album->Project.PhotoAt(i);
+            burner.InsertFile("\\Images", PhotoImagePath(content, photo), false);
+            burner.InsertFile("\\Thumbs", PhotoThumbPath(content, photo), false);
         }
     }
+    if (content.WebPages) AddWebPages(burner, content);
     return true;
 }
 

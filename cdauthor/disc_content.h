@@ -16,10 +16,15 @@ struct TDiscContent {
     std::string ThumbDir;               // folder of the thumbnails
     std::string Title;                  // may be empty
     std::string ViewerPath;             // the album viewer, always "Diorama.exe" on the disc
+    bool WebPages = true;               // index.html and Web/ beside the viewer
 };
 
 // The name autorun.inf opens, whatever the viewer's file is called.
 inline constexpr char kViewerDiscName[] = "Diorama.exe";
+
+// Where the job takes a photo's image and thumbnail from.
+std::string PhotoImagePath(const TDiscContent& content, const TPhoto& photo);
+std::string PhotoThumbPath(const TDiscContent& content, const TPhoto& photo);
 
 // The three temporary files of one job. They live in a folder of their own inside the
 // user's temporary folder, so that two jobs never share them; Delete removes that folder.
@@ -68,10 +73,10 @@ std::string TitleText(const std::string& title);
 // "Adding " + name + " to CD layout": what the window shows while a file is added.
 std::string AddingFileMessage(const std::string& longFileName);
 
-// Writes the temporary files and fills the (empty) disc tree in the disc's order. Photos
-// whose image or thumbnail cannot go onto the disc are left out; the burner lists them
-// (LeftOutFiles). False, with a sentence-case reason in `error`, when the title holds a control
-// character or a temporary file cannot be written.
+// Writes the temporary files and fills the (empty) disc tree in the disc's order, the web
+// pages last. Photos whose image or thumbnail cannot go onto the disc are left out; the burner
+// lists them (LeftOutFiles), and the pages do not link them. False, with a sentence-case reason
+// in `error`, when the title holds a control character or a temporary file cannot be written.
 bool BuildDiscContent(TMCDBurner& burner, const TDiscContent& content, const TDiscTempFiles& temp,
                       std::string& error);
 

@@ -51,6 +51,10 @@ bool ParseDiscOptions(const std::vector<std::string>& args, TDiscOptions& option
             options.Verify = arg == "--verify";
             continue;
         }
+        if (arg == "--no-web") {
+            options.WebPages = false;
+            continue;
+        }
         if (arg == "--drive") {
             if (i + 1 >= args.size()) {
                 error = "option '--drive' needs a value";
@@ -104,14 +108,15 @@ bool ParseDiscOptions(const std::vector<std::string>& args, TDiscOptions& option
 
 std::string DiscUsageText() {
     return "Usage: fotolark-disc --iso FILE [--title TEXT] [--album TITLE]... [--base DIR]\n"
-           "                     [--viewer FILE] [--verbose]\n"
+           "                     [--viewer FILE] [--no-web] [--verbose]\n"
            "                     [--verify | --no-verify]\n"
            "       fotolark-disc --drive LETTER [--test-write] [the same options]\n"
            "       fotolark-disc --list-drives\n"
            "\n"
            "Writes Fotolark albums, their photos and thumbnails, the album viewer, an autorun\n"
            "file and the album catalogue into an ISO 9660 + Joliet image file, or onto the\n"
-           "disc in a CD/DVD recorder, exactly as the \"Create a CD\" window does.\n"
+           "disc in a CD/DVD recorder, exactly as the \"Create a CD\" window does, with web\n"
+           "pages (index.html and Web/) that show the albums in any browser.\n"
            "\n"
            "  --iso FILE       the image file to write (an existing file is replaced; never a\n"
            "                   file the disc is made from, nor one in Albums/ or Images/)\n"
@@ -129,6 +134,7 @@ std::string DiscUsageText() {
            "                   (default: the base folder of Fotolark's settings)\n"
            "  --viewer FILE    the album viewer to place on the disc, where it is always\n"
            "                   called Diorama.exe (default: the one installed with Fotolark)\n"
+           "  --no-web         leave the web pages off the disc\n"
            "  --verbose        list every file as it is added, and the disc component's trace\n"
            "                   (files left off the disc are always listed)\n"
            "  --help           show this text\n"

@@ -14,6 +14,7 @@ struct TDiscOptions {
     std::vector<std::string> Albums;  // titles, in the order given; empty: every album
     std::string BaseDir;              // empty: the base folder of the settings
     std::string Viewer;               // empty: the viewer installed with Fotolark
+    bool WebPages = true;             // index.html and Web/ on the disc (--no-web: none)
     bool Verbose = false;
     bool Help = false;
     bool Version = false;

@@ -96,6 +96,7 @@ bool ContentFor(const TDiscOptions& options, TAlbumList& albums, TDiscContent& c
     content.ThumbDir = folders.ThumbDir;
     content.Title = options.Title;
     content.ViewerPath = options.Viewer.empty() ? DefaultViewerPath() : options.Viewer;
+    content.WebPages = options.WebPages;
     return true;
 }
 

@@ -135,7 +135,9 @@ bool TCacheThread::ProduceFiles() {
     for (int32_t d = 0; d < DirCount; ++d) {
         for (const TFEntry* entry = DirList[d]->FirstChild; entry; entry = entry->Next) {
             if (entry->IsDirectory() || entry->SourcePath.empty() || entry->Size <= 0) continue;
-            if (!CopyFile(entry->SourcePath, entry->Size)) return false;
+            const bool copied = entry->Data ? CopyData(entry->SourcePath, *entry->Data, entry->Size)
+                                            : CopyFile(entry->SourcePath, entry->Size);
+            if (!copied) return false;
         }
     }
     return true;
@@ -143,24 +145,49 @@ bool TCacheThread::ProduceFiles() {
 
 // Reads exactly `size` bytes of the file, sector-aligned, into blocks.
 bool TCacheThread::CopyFile(const std::string& path, int64_t size) {
-    {
-        std::lock_guard<std::mutex> lock(FLock);
-        FCurrentFile = path;
-    }
+    SetCurrentFile(path);
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         FailWith("CAN'T OPEN FILE \"" + path + "\" OR FILE IS IN USES BY OTHER SOFTWARE");
         return false;
     }
     posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    const bool ok = CopyPieces(size, [&](char* at, int32_t length) {
+        const int32_t got = ReadPiece(fd, at, length);
+        if (got < 0) FailWith("CAN'T READ FILE \"" + path + "\"");
+        return got;
+    });
+    close(fd);
+    return ok;
+}
+
+// `size` bytes of a file held in memory (fewer when it holds less), sector-aligned, into blocks.
+bool TCacheThread::CopyData(const std::string& name, const std::string& data, int64_t size) {
+    SetCurrentFile(name);
+    size_t offset = 0;
+    return CopyPieces(size, [&](char* at, int32_t length) {
+        const size_t n = std::min(static_cast<size_t>(length), data.size() - std::min(offset, data.size()));
+        std::memcpy(at, data.data() + offset, n);
+        offset += n;
+        return static_cast<int32_t>(n);
+    });
+}
+
+void TCacheThread::SetCurrentFile(const std::string& path) {
+    std::lock_guard<std::mutex> lock(FLock);
+    FCurrentFile = path;
+}
+
+// Fills blocks with `size` bytes that `read` delivers piece by piece (fewer at the source's
+// end, -1 after it has failed the job), each piece rounded up to whole sectors.
+bool TCacheThread::CopyPieces(int64_t size, const std::function<int32_t(char* at, int32_t length)>& read) {
     int64_t left = size;
     bool ok = true;
     while (left > 0 && ok) {
         const int32_t piece = static_cast<int32_t>(std::min<int64_t>(left, kCacheBlockSize - FFill));
         char* at = FReadBuffer.data() + FFill;
-        const int32_t got = ReadPiece(fd, at, piece);
+        const int32_t got = read(at, piece);
         if (got < 0) {
-            FailWith("CAN'T READ FILE \"" + path + "\"");
             ok = false;
             break;
         }
@@ -183,7 +210,6 @@ bool TCacheThread::CopyFile(const std::string& path, int64_t size) {
         }
         if (!ok) Stop();
     }
-    close(fd);
     return ok;
 }
 

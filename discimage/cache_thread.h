@@ -16,6 +16,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -66,6 +67,9 @@ private:
     bool QueueHeader();
     bool ProduceFiles();
     bool CopyFile(const std::string& path, int64_t size);
+    bool CopyData(const std::string& name, const std::string& data, int64_t size);
+    bool CopyPieces(int64_t size, const std::function<int32_t(char* at, int32_t length)>& read);
+    void SetCurrentFile(const std::string& path);
     static int32_t ReadPiece(int fd, char* at, int32_t length);
     void FailWith(const std::string& text);  // a file error ends the producer
     void AppendPadding();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 // Local date-time as days since 30 December 1899 (fraction = time of day).
@@ -31,7 +32,7 @@ struct TDEntry {
 struct TFEntry {
     std::string ShortName;   // without the ";1" of files
     std::string LongName;
-    std::string SourcePath;  // empty for a subdirectory entry
+    std::string SourcePath;  // empty for a subdirectory entry; the disc path for a file in memory
     TDateTime DateTime = 0;
     int64_t Size = 0;
     int64_t JolietSize = 0;
@@ -41,6 +42,8 @@ struct TFEntry {
     TDEntry* Dir = nullptr;  // the subdirectory, for a subdirectory entry
     TFEntry* Next = nullptr;
     int8_t GmtOffset = 0;    // quarter hours east of UTC in force at DateTime
+    // The contents of a file made in memory (InsertData); none for a file read from disk.
+    std::shared_ptr<const std::string> Data;
 
     bool IsDirectory() const { return (Attr & faDirectory) != 0; }
 };

@@ -295,6 +295,26 @@ int32_t TMCDBurner::InsertFileAs(const std::string& DestPath, const std::string&
     return 1;
 }
 
+int32_t TMCDBurner::InsertData(const std::string& DestPath, const std::string& FileName,
+                               std::shared_ptr<const std::string> Data) {
+    TDEntry* dir = FindDir(DestPath);
+    if (!dir) {
+        DebugMessage("INVALID DESTINATION PATH", 4);
+        return 0;
+    }
+    const std::time_t now = std::time(nullptr);
+    TFoundFile found;
+    found.Name = FileName;
+    found.Size = Data ? static_cast<int64_t>(Data->size()) : 0;
+    found.DateTime = FileDateTime(now);
+    found.GmtOffset = QuarterHoursEastAt(now);
+    found.Attr = FileName.starts_with('.') ? faHidden : 0;
+    FPendingData = std::move(Data);
+    AddFileEntry(dir, found, DiscPathOf(dir, FileName));
+    FPendingData.reset();  // left over when no entry took it
+    return 1;
+}
+
 void TMCDBurner::AddFileEntry(TDEntry* Dir, const TFoundFile& Found, const std::string& FullPath) {
     if (Found.Size > kLargestFile) {
         DebugMessage("FILE TOO LARGE FOR THE DISC: \"" + FullPath + "\"", 3);
@@ -348,6 +368,7 @@ void TMCDBurner::AddFileEntry(TDEntry* Dir, const TFoundFile& Found, const std::
     entry->DateTime = dateTime;
     entry->GmtOffset = dateTime == Found.DateTime ? Found.GmtOffset : QuarterHoursEastAtLocal(dateTime);
     entry->SourcePath = FullPath;
+    entry->Data = std::move(FPendingData);
     Index.Children[Dir].emplace(NameKey(longName), entry);
     Index.ShortNames.Add(Dir, entry->ShortName);
 }

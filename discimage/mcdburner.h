@@ -54,6 +54,11 @@ public:
     int32_t InsertFileAs(const std::string& DestPath, const std::string& FilePath, const std::string& DiscName,
                          bool SavePath = false);
     void AddFileEntry(TDEntry* Dir, const TFoundFile& Found, const std::string& FullPath);
+    // Offers a file whose contents are held in memory to the directory DestPath, under the
+    // name FileName, as InsertFile offers one found on disk (OnAddFile, the name rules); its
+    // date is the current time. 1: offered, 0: no destination directory.
+    int32_t InsertData(const std::string& DestPath, const std::string& FileName,
+                       std::shared_ptr<const std::string> Data);
     TDEntry* RootDir() const;
     // The files InsertFile was given since the last reset but left off the disc (missing,
     // unreadable, too large, a name too long or already taken), each once, in that order.
@@ -124,6 +129,7 @@ private:
     TDEntry* NewDirRecord();
     TFEntry* NewFileRecord();
 
+    std::shared_ptr<const std::string> FPendingData;  // InsertData's contents for AddFileEntry
     std::string FHeaderStream;
     int64_t FTrackSectors = 0;
     int32_t FCacheSize = 0;

@@ -8,8 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFrame>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -64,7 +66,7 @@ protected:
 TEST_F(PrefsFormTest, ControlsTextsAndHints) {
     TPrefsForm& form = Form();
     EXPECT_EQ(form.windowTitle(), "Fotolark Application Settings");
-    EXPECT_EQ(form.size(), QSize(307, 221));
+    EXPECT_EQ(form.size(), QSize(307, 221 + 26));  // a row more for the web pages' check box
     EXPECT_EQ(form.lblScanner->text(), "Scanner:");
     EXPECT_EQ(form.lblCDR->text(), "CD-Writer:");
     EXPECT_EQ(form.Label3->text(), "JPEG Image Quality:");
@@ -91,6 +93,13 @@ TEST_F(PrefsFormTest, ControlsTextsAndHints) {
     EXPECT_FALSE(form.cbxCDR->isEnabled());
     EXPECT_FALSE(form.lblCDR->isEnabled());
     EXPECT_EQ(form.lblCDDesc->text(), "");
+    EXPECT_EQ(form.cxWebIndex->text(), "Add web pages to the disc");
+    EXPECT_EQ(form.cxWebIndex->toolTip(), "Put web pages of the albums on every disc, for any web browser");
+    EXPECT_TRUE(form.cxWebIndex->isChecked());  // "WebIndex" defaults to on
+    // Below the storage folder, inside the frame of the fields.
+    EXPECT_EQ(form.cxWebIndex->parentWidget(), form.Bevel1);
+    EXPECT_GT(form.cxWebIndex->geometry().top(), form.edStorage->geometry().bottom());
+    EXPECT_LE(form.Bevel1->geometry().bottom(), form.btnOk->geometry().top());
 }
 
 TEST_F(PrefsFormTest, CancelLeavesEverySettingAsItWas) {
@@ -110,6 +119,7 @@ TEST_F(PrefsFormTest, CancelLeavesEverySettingAsItWas) {
     form.cbxScanners->setCurrentIndex(1);
     form.btnDirSelect->click();
     EXPECT_EQ(form.edStorage->text(), folder.path());
+    form.cxWebIndex->setChecked(false);
     form.btnCancel->click();
     EXPECT_EQ(form.result(), QDialog::Rejected);
     EXPECT_EQ(SettingsFileBytes(), before);
@@ -140,6 +150,20 @@ TEST_F(PrefsFormTest, QualityIsShownInStepsOfTen) {
     EXPECT_EQ(form.edQuality->text(), "9");
     form.btnOk->click();
     EXPECT_EQ(TPrefs().Quality, 90);
+}
+
+TEST_F(PrefsFormTest, WebIndexFollowsTheCheckBoxOnOk) {
+    Store([](TPrefs& prefs) { prefs.WebIndex = false; });
+    TPrefsForm& off = Form();
+    EXPECT_FALSE(off.cxWebIndex->isChecked());
+    off.btnOk->click();
+    EXPECT_FALSE(TPrefs().WebIndex);
+    EXPECT_EQ(OpenSettings()->value("Prefs/WebIndex").toString(), "0");
+
+    TPrefsForm& on = Form();
+    on.cxWebIndex->click();
+    on.btnOk->click();
+    EXPECT_TRUE(TPrefs().WebIndex);
 }
 
 TEST_F(PrefsFormTest, StoredWriterIsPreselectedWithItsDescription) {

@@ -39,6 +39,19 @@ TEST_F(Prefs, DefaultsWhenNothingIsStored) {
     EXPECT_TRUE(prefs.ModTools.Visible);
     EXPECT_EQ(prefs.ModTools.Left, -1);
     EXPECT_EQ(prefs.ModTools.Top, -1);
+    EXPECT_TRUE(prefs.WebIndex);
+}
+
+TEST_F(Prefs, WebIndexIsAFlagBesideTheOtherPrefs) {
+    for (const auto& [stored, value] : {std::pair{"0", false}, {"1", true}, {"no", true}}) {
+        Put("Prefs/WebIndex", stored);
+        EXPECT_EQ(TPrefs().WebIndex, value) << stored;
+    }
+    TPrefs prefs;
+    prefs.WebIndex = false;
+    prefs.Save();
+    EXPECT_EQ(OpenSettings()->value("Prefs/WebIndex").toString(), "0");
+    EXPECT_FALSE(TPrefs().WebIndex);
 }
 
 TEST_F(Prefs, MalformedNumbersReadAsDefaults) {

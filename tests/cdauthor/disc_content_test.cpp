@@ -51,7 +51,7 @@ TEST_F(DiscContentTest, EmptyTitle) {
     Albums.AddAlbum("Holidays", 0, {"a.jpg"});
     Build(Content(""));
     EXPECT_EQ(Names(Burner.RootDir()),
-              (std::vector<std::string>{"autorun.inf", "Diorama.exe", "Albums.dat", "Images", "Thumbs"}));
+              (std::vector<std::string>{"autorun.inf", "Diorama.exe", "Albums.dat", "Images", "Thumbs", "index.html", "Web"}));
     EXPECT_EQ(ReadBytes(Temp.AutorunPath()),
               "[autorun]\r\nopen=Diorama.exe\r\nicon=Diorama.exe\r\nlabel=Photo Album Viewer\r\n");
     EXPECT_FALSE(fs::exists(Temp.TitlePath()));
@@ -62,7 +62,8 @@ TEST_F(DiscContentTest, TitledDisc) {
     Albums.AddAlbum("Holidays", 0, {"a.jpg"});
     Build(Content("Summer 2004"));
     EXPECT_EQ(Names(Burner.RootDir()),
-              (std::vector<std::string>{"autorun.inf", "title.txt", "Diorama.exe", "Albums.dat", "Images", "Thumbs"}));
+              (std::vector<std::string>{"autorun.inf", "title.txt", "Diorama.exe", "Albums.dat", "Images", "Thumbs",
+                                        "index.html", "Web"}));
     const std::string autorun = ReadBytes(Temp.AutorunPath());
     EXPECT_TRUE(autorun.ends_with("\r\nlabel=Summer 2004\r\n")) << autorun;
     EXPECT_EQ(ReadBytes(Temp.TitlePath()), "Summer 2004\r\n");
@@ -117,7 +118,8 @@ TEST_F(DiscContentTest, AMissingViewerIsLeftOutAndListed) {
     TDiscContent content = Content("");
     content.ViewerPath = Scratch.Path() + "/nowhere/Diorama.exe";
     Build(content);
-    EXPECT_EQ(Names(Burner.RootDir()), (std::vector<std::string>{"autorun.inf", "Albums.dat", "Images", "Thumbs"}));
+    EXPECT_EQ(Names(Burner.RootDir()),
+              (std::vector<std::string>{"autorun.inf", "Albums.dat", "Images", "Thumbs", "index.html", "Web"}));
     EXPECT_TRUE(Burner.WasLeftOut("\\Diorama.exe"));
 }
 
@@ -127,7 +129,7 @@ TEST_F(DiscContentTest, TheViewerIsAlwaysDioramaExeOnTheDisc) {
     content.ViewerPath = Scratch.Write("viewer-2.1.exe", "MZ another build");
     Build(content);
     EXPECT_EQ(Names(Burner.RootDir()),
-              (std::vector<std::string>{"autorun.inf", "Diorama.exe", "Albums.dat", "Images", "Thumbs"}));
+              (std::vector<std::string>{"autorun.inf", "Diorama.exe", "Albums.dat", "Images", "Thumbs", "index.html", "Web"}));
     EXPECT_EQ(Burner.RootDir()->FirstChild->Next->SourcePath, content.ViewerPath);
     EXPECT_EQ(Burner.RootDir()->FirstChild->Next->ShortName, "DIORAMA.EXE");
 }

@@ -1,6 +1,7 @@
 // The CD window while editing: controls, the album lists, the capacity of the blank disc
 // without a recorder, the space shown, dragging and the window's behaviour.
 #include "cd_form_fixture.h"
+#include "disc_web.h"
 
 #include <QCheckBox>
 #include <QHeaderView>
@@ -102,6 +103,32 @@ TEST_F(TCDFormTest, MovingOneAlbumInAndOutTogglesWriting) {
     EXPECT_EQ(Titles(form.LBAlbums), QStringList{"Holidays"});
     EXPECT_FALSE(form.btnBurn->isEnabled());
     EXPECT_EQ(form.lblUsed->text(), usedBefore);
+}
+
+TEST_F(TCDFormTest, WebPagesCountInUsedUnlessTurnedOff) {
+    Albums.AddAlbum("Holidays", 0, {"a.jpg", "b.jpg", "c.jpg"});
+    Albums.AddAlbum("Garden", 1, {"d.jpg"});
+    for (const bool web : {true, false}) {
+        SCOPED_TRACE(web);
+        TPrefs prefs;
+        prefs.WebIndex = web;
+        prefs.Save();
+        Form.reset();  // one window at a time holds the burner's events
+        Prompts = {};
+        Prompts.CDSize = 700;
+        TCDForm& form = Open();
+        EXPECT_EQ(form.lblUsed->text(), "Used: 0.00 MB") << "an empty layout has no pages";
+        form.btnCopyAllClick();
+        const std::vector<TAlbum*> layout = form.LBLayout->Albums();
+        int64_t used = form.BaseSectors;
+        for (const TAlbum* album : layout) used += album->SectorCount();
+        // Two album pages, four photo pages, index.html and the style sheet.
+        const int64_t pages = WebPagesSectors("", {layout.begin(), layout.end()});
+        EXPECT_EQ(pages, 8);
+        if (web) used += pages;
+        EXPECT_EQ(form.lblUsed->text(), QString::asprintf("Used: %3.2f MB", used * 2048.0 / 1048576));
+        EXPECT_EQ(form.FProgress->value(), used);
+    }
 }
 
 TEST_F(TCDFormTest, DraggingWithinAListReordersIt) {

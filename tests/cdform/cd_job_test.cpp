@@ -31,7 +31,10 @@ TEST_F(TCDJobTest, TitledDiscMatchesTheDiscToolAndHoldsASharedPhotoOnce) {
     ExpectJobEndedCleanly();
     EXPECT_EQ(Form->FProgress->value(), 0);
     EXPECT_EQ(added.front(), "Adding autorun.inf to CD layout");
-    EXPECT_EQ(added.size(), 4u + 2 * 4);  // the four root files, then each photo and thumbnail
+    // The four root files, then each photo and thumbnail, then index.html and in Web/ three album
+    // pages, four photo pages and the style sheet.
+    EXPECT_EQ(added.size(), 4u + 2 * 4 + 9);
+    EXPECT_EQ(added.back(), "Adding style.css to CD layout");
     EXPECT_EQ(Prompts.Asked, (QStringList{"Set CD-R Size", "Save"}));
 
     const std::string disc = Extract(Iso);
@@ -63,6 +66,26 @@ TEST_F(TCDJobTest, UntitledTestOfOneEmptyAlbum) {
     EXPECT_EQ(ReadBytes(disc + "Albums.dat").substr(0, 4), std::string("\x01\x00\x00\x00", 4));
     EXPECT_NE(RunCommand("isoinfo -d -i " + Quote(Iso)).Output.find("Volume id: Fotolark"), std::string::npos);
     EXPECT_EQ(DatelessView(Iso), DatelessView(DiscToolImage("")));
+}
+
+TEST_F(TCDJobTest, WebIndexDecidesWhetherTheDiscHasPages) {
+    Albums.AddAlbum("Holidays", 0, {"a.jpg"});
+    for (const bool web : {false, true}) {
+        SCOPED_TRACE(web);
+        TPrefs prefs;
+        prefs.WebIndex = web;
+        prefs.Save();
+        Form.reset();  // one window at a time holds the burner's events
+        Open();
+        Form->btnCopyAllClick();
+        Write("Summer 2004");
+        EXPECT_EQ(Message(), "CD created and verified.");
+        ExpectJobEndedCleanly();
+        const std::string disc = Extract(Iso);
+        EXPECT_EQ(fs::exists(disc + "index.html"), web);
+        EXPECT_EQ(fs::exists(disc + "Web/album-1-photo-1.html"), web);
+        EXPECT_EQ(ReadBytes(disc + "Images/a.jpg"), TAlbumFolder::ImageBytes("a.jpg"));
+    }
 }
 
 TEST_F(TCDJobTest, CancelInTheSaveDialogChangesNothing) {

@@ -84,7 +84,8 @@ protected:
             EXPECT_TRUE(ReadBytes(entry.path().string()) == ReadBytes(actual + "/" + relative)) << relative;
             ++files;
         }
-        EXPECT_EQ(files, 4 + 2 * 4) << "autorun, title, viewer, catalogue, four photos and four thumbnails";
+        EXPECT_EQ(files, 4 + 2 * 4 + 9) << "autorun, title, viewer, catalogue, four photos and four thumbnails, "
+                                           "index.html and Web/ with two album pages, five photo pages and the style";
     }
     // The block the recording started at: the address of the first WRITE (10).
     uint32_t FirstWriteAddress() const {

@@ -17,7 +17,7 @@ TEST(DiscOptionsTest, ParsesEveryOption) {
     TDiscOptions options;
     std::string error;
     ASSERT_TRUE(ParseDiscOptions({"--iso", "out.iso", "--title", "Summer 2004", "--album", "B", "--album", "A",
-                                  "--base", "/photos", "--viewer", "v.exe", "--verbose"},
+                                  "--base", "/photos", "--viewer", "v.exe", "--verbose", "--no-web"},
                                  options, error))
         << error;
     EXPECT_EQ(options.IsoFile, "out.iso");
@@ -26,6 +26,10 @@ TEST(DiscOptionsTest, ParsesEveryOption) {
     EXPECT_EQ(options.BaseDir, "/photos");
     EXPECT_EQ(options.Viewer, "v.exe");
     EXPECT_TRUE(options.Verbose);
+    EXPECT_FALSE(options.WebPages);
+    TDiscOptions defaults;
+    ASSERT_TRUE(ParseDiscOptions({"--iso", "out.iso"}, defaults, error));
+    EXPECT_TRUE(defaults.WebPages) << "the pages are on every disc unless --no-web";
 }
 
 TEST(DiscOptionsTest, UsageErrors) {
@@ -186,6 +190,7 @@ TEST_F(FotolarkDiscTest, UsageAndHelp) {
     run = Run("--help");
     EXPECT_EQ(run.Status, 0);
     EXPECT_NE(run.Output.find("--album TITLE"), std::string::npos) << run.Output;
+    EXPECT_NE(run.Output.find("--no-web         leave the web pages off the disc"), std::string::npos) << run.Output;
 }
 
 // An image file that would replace an album, a photo, a thumbnail or the viewer, or land in

@@ -42,6 +42,36 @@ TEST_F(DiscTreeTest, ClearTreeLeavesOnlyTheRoot) {
     EXPECT_EQ(Burner.FindDir("\\Images"), nullptr);
 }
 
+TEST_F(DiscTreeTest, InsertDataAddsAFileHeldInMemoryUnderTheNameRules) {
+    std::vector<std::string> offered;
+    Burner.OnAddFile = [&](TMCDBurner*, const std::string& path, std::string& longName, std::string&, TDateTime&,
+                           int32_t, int64_t size, bool&) { offered.push_back(path + " " + longName + " " + std::to_string(size)); };
+    EXPECT_EQ(Burner.InsertData("\\Web", "index.html", std::make_shared<const std::string>("x")), 0);
+    EXPECT_EQ(Messages.back(), "4:INVALID DESTINATION PATH");
+    Burner.CreateDirPath("\\Web");
+    const auto page = std::make_shared<const std::string>(5000, 'p');
+    EXPECT_EQ(Burner.InsertData("\\Web", "album-1.html", page), 1);
+    EXPECT_EQ(Burner.InsertData("\\web", "ALBUM-1.HTML", std::make_shared<const std::string>("other")), 1);
+    EXPECT_EQ(Burner.InsertData("\\", "NOTES", std::make_shared<const std::string>("")), 1);
+    EXPECT_EQ(offered, (std::vector<std::string>{"\\Web\\album-1.html album-1.html 5000", "\\Web\\ALBUM-1.HTML ALBUM-1.HTML 5",
+                                                 "\\NOTES NOTES. 0"}));
+
+    const TFEntry* entry = Burner.FindDir("\\Web")->FirstChild;
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->Next, nullptr) << "a name equal but for letter case is not added twice";
+    EXPECT_EQ(entry->Data, page);
+    EXPECT_EQ(entry->Size, 5000);
+    EXPECT_EQ(entry->ShortName, "ALBUM-~1.HTM");
+    EXPECT_EQ(entry->SourcePath, "\\Web\\album-1.html");
+    EXPECT_GT(entry->DateTime, 0);
+
+    // A file from disk replacing it keeps no contents of its own.
+    Burner.ReplaceFile = true;
+    Burner.InsertFile("\\Web", Scratch.Write("album-1.html", "from disk"), false);
+    EXPECT_EQ(entry->Data, nullptr);
+    EXPECT_EQ(entry->Size, 9);
+}
+
 TEST_F(DiscTreeTest, CreateDirPathIsIdempotentAndCreatesParents) {
     TDEntry* images = Burner.CreateDirPath("\\Images");
     ASSERT_NE(images, nullptr);

@@ -1,5 +1,6 @@
-// Images written by the image-file job, read back with public ISO readers: every file must
-// come out with its bytes under its ISO 9660 name and under its Joliet name.
+// Images written by the image-file job, read back with public ISO readers: every file, read
+// from disk or held in memory, must come out with its bytes under its ISO 9660 name and under
+// its Joliet name.
 #include "disc_test_support.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@ struct TSourceFile {
     std::string LocalName;  // also the Joliet name (with "." added when it has none)
     std::string IsoName;    // the expected ISO 9660 name
     std::string Bytes;
+    bool InMemory = false;  // added with InsertData instead of from a local file
 };
 
 class IsoReadersTest : public ::testing::Test {
@@ -36,10 +38,18 @@ protected:
             {"\\Images", "Strand und Meer.jpeg", "STRAND~1.JPE", PatternBytes(3000, 4)},
             {"\\Thumbs", "2004061200001.jpg", "200406~1.JPG", PatternBytes(4097, 5)},
             {"\\Thumbs", "Grüße aus Köln.jpg", "GREAUS~1.JPG", PatternBytes(100, 6)},
+            {"\\Web", "album-1.html", "ALBUM-~1.HTM", PatternBytes(2049, 7), true},
+            {"\\Web", "big page.html", "BIGPAG~1.HTM", PatternBytes(70000, 8), true},
+            {"\\Web", "empty.css", "EMPTY.CSS", "", true},
+            {"\\", "index.html", "INDEX~1.HTM", "<!DOCTYPE html>", true},
         };
         for (const TSourceFile& file : Files) {
-            const std::string local = Scratch.Write("src" + std::to_string(&file - Files.data()) + "/" + file.LocalName, file.Bytes);
             Burner.CreateDirPath(file.DiscDir);
+            if (file.InMemory) {
+                ASSERT_EQ(Burner.InsertData(file.DiscDir, file.LocalName, std::make_shared<const std::string>(file.Bytes)), 1);
+                continue;
+            }
+            const std::string local = Scratch.Write("src" + std::to_string(&file - Files.data()) + "/" + file.LocalName, file.Bytes);
             ASSERT_EQ(Burner.InsertFile(file.DiscDir, local, false), 1) << local;
         }
         Burner.IdVolume = "Summer 2004";

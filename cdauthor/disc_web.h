@@ -1,0 +1,21 @@
+// The disc's web pages as part of a job: read from the disc tree once the photos are in it
+// (a photo the tree left out is linked nowhere) and added to the tree as files in memory; and
+// the space they take, for the CD window's estimate.
+#pragma once
+
+#include "disc_content.h"
+#include "web_pages.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The layout's albums with the photos whose image the tree holds, under the tree's names.
+std::vector<TWebAlbum> WebAlbumsOnDisc(const TMCDBurner& burner, const TDiscContent& content);
+
+// Adds the pages of the photos in the tree, held in memory: index.html to the root, the rest
+// to \Web. Pages that would not all fit into the tree's limits are left out as a whole.
+void AddWebPages(TMCDBurner& burner, const TDiscContent& content);
+
+// The sectors the pages of `albums` take when every photo is on the disc.
+int64_t WebPagesSectors(const std::string& title, const std::vector<const TAlbum*>& albums);

@@ -1,0 +1,84 @@
+#include "web_text.h"
+
+#include "joliet_text.h"
+
+namespace {
+
+// The characters Windows-1252 places at 80h to 9Fh; the rest of the page equals Latin-1.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void AppendUtf8(std::string& out, char32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+bool IsUnreserved(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+           c == '_' || c == '~';
+}
+
+} // namespace
+
+std::string PageText(const std::string& bytes) {
+    if (IsUtf8(bytes)) return bytes;
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (unsigned char c : bytes) AppendUtf8(text, c >= 0x80 && c < 0xA0 ? kCp1252High[c - 0x80] : char16_t(c));
+    return text;
+}
+
+std::string HtmlEscape(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&#39;"; break;
+        default:
+            const bool control = static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n';
+            out += control || c == 0x7F ? ' ' : c;
+        }
+    }
+    return out;
+}
+
+std::string HtmlText(const std::string& bytes) {
+    return HtmlEscape(PageText(bytes));
+}
+
+std::string LinkName(const std::string& discName) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string link;
+    // Joliet names are UCS-2: one character per unit.
+    std::string name;
+    for (char16_t unit : JolietUnits(discName)) AppendUtf8(name, unit);
+    for (unsigned char c : name) {
+        if (IsUnreserved(c)) {
+            link += static_cast<char>(c);
+        } else {
+            link += '%';
+            link += kHex[c >> 4];
+            link += kHex[c & 0x0F];
+        }
+    }
+    return link;
+}
