@@ -130,6 +130,14 @@ void WriteFileNum(int32_t value) {
     WriteIntText(*OpenSettings(), kPrefs + "Filenum", value);
 }
 
+bool ReadVerifySetting() {
+    return ReadInt(*OpenSettings(), kPrefs + "Verify", 1) != 0;
+}
+
+void WriteVerifySetting(bool verify) {
+    WriteIntText(*OpenSettings(), kPrefs + "Verify", verify ? 1 : 0);
+}
+
 std::string ReadLastScan() {
     return ReadText(*OpenSettings(), kPrefs + "LastScan");
 }

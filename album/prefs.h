@@ -46,6 +46,11 @@ int32_t ParseSettingInt(const std::string& text, int32_t fallback);
 
 int32_t ReadFileNum();
 void WriteFileNum(int32_t value);
+
+// Whether disc jobs read back and compare what they wrote (Prefs value "Verify", 1 or 0;
+// on when missing).
+bool ReadVerifySetting();
+void WriteVerifySetting(bool verify);
 std::string ReadLastScan();
 void WriteLastScan(const std::string& value);
 

@@ -4,6 +4,7 @@
 #include "cd_form_widgets.h"
 #include "help_button.h"
 #include "mcdburner.h"
+#include "prefs.h"
 #include "recorder_steps.h"
 #include "window_state.h"
 
@@ -13,6 +14,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -154,6 +156,13 @@ QLayout* TCDForm::MakeFooter() {
     cxTestBurn = new QCheckBox("&Test Write");
     cxTestBurn->setObjectName("cxTestBurn");
     SetCDHint(cxTestBurn, "Test writing to CD");
+    // Below "Test Write", which records nothing there could be to read back.
+    cxVerify = new QCheckBox("Verify written data");
+    cxVerify->setObjectName("cxVerify");
+    SetCDHint(cxVerify, "Read back what was written and compare it");
+    cxVerify->setChecked(ReadVerifySetting());
+    connect(cxTestBurn, &QCheckBox::toggled, cxVerify, [this](bool test) { cxVerify->setEnabled(!test); });
+    connect(cxVerify, &QCheckBox::toggled, this, [](bool verify) { WriteVerifySetting(verify); });
     cxISOFile = new QCheckBox("Create ISO File");
     cxISOFile->setObjectName("cxISOFile");
     SetCDHint(cxISOFile, "Create CD image file");
@@ -180,10 +189,11 @@ QLayout* TCDForm::MakeFooter() {
     space->addWidget(lblUsed);
     space->addStretch();
     space->addWidget(lblAvailable);
-    auto* options = new QHBoxLayout;
-    options->addWidget(cxTestBurn);
-    options->addWidget(cxISOFile);
-    options->addStretch();
+    auto* options = new QGridLayout;
+    options->addWidget(cxTestBurn, 0, 0);
+    options->addWidget(cxISOFile, 0, 1);
+    options->addWidget(cxVerify, 1, 0);
+    options->setColumnStretch(2, 1);
     auto* title = new QHBoxLayout;
     title->addWidget(Label1);
     title->addWidget(edTitle, 1);

@@ -68,6 +68,7 @@ public:
     QLabel* lblAvailable;
     QLabel* lblMessage;
     QCheckBox* cxTestBurn;
+    QCheckBox* cxVerify;
     QCheckBox* cxISOFile;
     QLabel* Label1;
     QLineEdit* edTitle;

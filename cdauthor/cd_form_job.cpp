@@ -18,6 +18,12 @@
 
 #include <algorithm>
 
+namespace {
+
+const QString kVerifyingText = QStringLiteral("Verifying\u2026");
+
+} // namespace
+
 std::string TCDForm::Title() const {
     return edTitle->text().toStdString();
 }
@@ -54,6 +60,8 @@ void TCDForm::btnBurnClick() {
 void TCDForm::ApplyJobSettings(bool toFile) {
     const TPrefs prefs;
     FBurner.IdVolume = VolumeIdFor(Title());
+    // A test write records nothing to read back; an image file is always really written.
+    FBurner.Verify = cxVerify->isChecked() && (toFile || !cxTestBurn->isChecked());
     if (toFile) return;
     SelectRecorder(FBurner, prefs.CDWriter);
     ApplyDriveJobSettings(FBurner, cxTestBurn->isChecked());
@@ -150,7 +158,11 @@ void TCDForm::OnAddFile(const std::string& longFileName) {
 }
 
 void TCDForm::FTimerTimer() {
-    FProgress->setValue(static_cast<int>(std::min<int64_t>(FBurner.BytesWritten() / 2048, FProgress->maximum())));
+    // Reading back runs the bar a second time, over the same blocks.
+    const bool verifying = FBurner.Verifying();
+    if (verifying && lblMessage->text() != kVerifyingText) SetMessage(kVerifyingText);
+    const int64_t bytes = verifying ? FBurner.BytesVerified() : FBurner.BytesWritten();
+    FProgress->setValue(static_cast<int>(std::min<int64_t>(bytes / 2048, FProgress->maximum())));
     FProgress->repaint();
 }
 
@@ -185,6 +197,7 @@ void TCDForm::WriteDone(const std::string& error) {
     // Blanks alone are no error; a real error text is shown as the job gave it.
     const std::string outcome = !TrimBlanks(error).empty() ? "Error: " + error
                                 : cxTestBurn->isChecked() ? "Test was successful."
+                                : FBurner.Verified()      ? "CD created and verified."
                                                           : "CD created.";
     SetMessage(QString::fromStdString(outcome));
     if (!leftOut.empty()) ShowLeftOut(outcome, leftOut);

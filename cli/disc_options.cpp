@@ -47,6 +47,10 @@ bool ParseDiscOptions(const std::vector<std::string>& args, TDiscOptions& option
             *flag = true;
             continue;
         }
+        if (arg == "--verify" || arg == "--no-verify") {
+            options.Verify = arg == "--verify";
+            continue;
+        }
         if (arg == "--no-web") {
             options.WebPages = false;
             continue;
@@ -105,6 +109,7 @@ bool ParseDiscOptions(const std::vector<std::string>& args, TDiscOptions& option
 std::string DiscUsageText() {
     return "Usage: fotolark-disc --iso FILE [--title TEXT] [--album TITLE]... [--base DIR]\n"
            "                     [--viewer FILE] [--no-web] [--verbose]\n"
+           "                     [--verify | --no-verify]\n"
            "       fotolark-disc --drive LETTER [--test-write] [the same options]\n"
            "       fotolark-disc --list-drives\n"
            "\n"
@@ -118,6 +123,8 @@ std::string DiscUsageText() {
            "  --drive LETTER   the recorder to write to: a drive letter (D is /dev/sr0, E is\n"
            "                   /dev/sr1, ...) or its device node; the disc is ejected at the end\n"
            "  --test-write     with --drive: a test write, which records nothing\n"
+           "  --verify         read back what was written and compare it (the default)\n"
+           "  --no-verify      do not read back what was written\n"
            "  --list-drives    list the CD/DVD drives and what each can write\n"
            "  --title TEXT     the disc title, at most 32 characters (default: none; the\n"
            "                   volume is then named \"Fotolark\")\n"

@@ -8,6 +8,7 @@ struct TDiscOptions {
     std::string IsoFile;
     char DriveLetter = 0;  // the recorder to write to (--drive); 0: none
     bool TestWrite = false;
+    bool Verify = true;  // read back and compare what was written (not after a test write)
     bool ListDrives = false;
     std::string Title;
     std::vector<std::string> Albums;  // titles, in the order given; empty: every album

@@ -68,10 +68,12 @@ bool SelectAlbums(const TAlbumList& found, const std::vector<std::string>& title
 }
 
 void ShowProgress(const TMCDBurner& burner, const std::string& label) {
+    const bool verifying = burner.Verifying();
     const int64_t total = burner.ImageBlocks();
-    const int64_t done = burner.BytesWritten() / 2048;
+    const int64_t done = (verifying ? burner.BytesVerified() : burner.BytesWritten()) / 2048;
     const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 0;
-    std::fprintf(stderr, "\r%s: %3d%% (%lld of %lld sectors)", label.c_str(), percent,
+    std::fprintf(stderr, "\r%-*s: %3d%% (%lld of %lld sectors)", static_cast<int>(label.size()),
+                 verifying ? "Verifying\u2026" : label.c_str(), percent,
                  static_cast<long long>(done), static_cast<long long>(total));
     std::fflush(stderr);
 }
@@ -151,6 +153,7 @@ int RunJob(const TDiscOptions& options) {
     TMCDBurner burner;
     ApplyBurnerSettings(burner);
     burner.IdVolume = VolumeIdFor(options.Title);
+    burner.Verify = options.Verify && !options.TestWrite;
     if (options.Verbose) {
         burner.OnDebugMessage = [](TSCSIDevice*, const std::string& text, uint8_t) { std::cerr << text << "\n"; };
         burner.OnAddFile = [](TMCDBurner*, const std::string&, std::string& longName, std::string&, TDateTime&,
@@ -188,7 +191,9 @@ int RunJob(const TDiscOptions& options) {
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
     if (toDrive && jobRan) EndDriveJob(burner);
-    return error.empty() ? 0 : Fail(error);
+    if (!error.empty()) return Fail(error);
+    if (burner.Verified()) std::cerr << "fotolark-disc: CD created and verified.\n";
+    return 0;
 }
 
 } // namespace

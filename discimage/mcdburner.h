@@ -76,6 +76,8 @@ public:
     int64_t TrackSectors() const { return FTrackSectors; }
     // Sectors a job delivers: TrackSectors, at least 300 with WritePostGap.
     int64_t ImageBlocks() const;
+    // The first sector of the file data (absolute, like StartSector), after LayOutImage.
+    int64_t FileAreaStart() const { return FFileAreaStart; }
 
     // ---- Jobs ----
     // Starts writing the prepared image into FileName; returns once the recording thread runs
@@ -92,6 +94,11 @@ public:
     // How often the recording thread of the current or last job found the cache empty once
     // recording had begun, each time waiting for its producer.
     int64_t CacheWaits() const { return FCacheWaits.load(); }
+    // Whether the last job read back and compared all it wrote (see Verify).
+    bool Verified() const { return FVerified.load(); }
+    // True while the running job reads back what it wrote; BytesVerified counts its progress.
+    bool Verifying() const { return FVerifying.load(); }
+    int64_t BytesVerified() const { return FBytesVerified.load(); }
     // Blocks until the recording thread of the last job has ended.
     void WaitForJob();
 
@@ -102,6 +109,9 @@ public:
     bool ReplaceFile = false;
     bool JolietFileSystem = true;
     bool WritePostGap = true;
+    // Read back and compare what a job wrote; a difference or a read error fails the job.
+    // Targets that cannot be read back (a pipe) are written without it.
+    bool Verify = false;
     std::string IdVolume, IdSystem, IdVolumeSet, IdPublisher, IdPreparer, IdApplication;
     std::string FileCopyright, FileAbstract, FileBibliographic;
     TDateTime DateCreation = 0, DateModification = 0, DateEffective = 0, DateExpiration = 0;
@@ -125,4 +135,8 @@ private:
     int32_t FCacheSize = 0;
     std::atomic<int64_t> FBytesWritten{0};
     std::atomic<int64_t> FCacheWaits{0};
+    int64_t FFileAreaStart = 0;
+    std::atomic<bool> FVerified{false};
+    std::atomic<bool> FVerifying{false};
+    std::atomic<int64_t> FBytesVerified{0};
 };

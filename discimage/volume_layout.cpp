@@ -252,6 +252,7 @@ void TMCDBurner::LayOutImage() {
     const uint32_t jolietPathSize = JolietPathTableSize();
     const TAreas areas = PlaceAreas(StartSector, JolietFileSystem, isoPathSize, jolietPathSize);
     FTrackSectors = areas.End - StartSector;
+    FFileAreaStart = areas.Files;
     const std::string header =
         HeaderSectors(areas, IdentifierFields(*this), JolietFileSystem, isoPathSize, jolietPathSize);
     assert(header.size() == static_cast<size_t>(areas.Files - StartSector) * kSectorSize);

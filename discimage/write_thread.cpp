@@ -39,6 +39,8 @@ void TThWrite::Execute() {
     (void)setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), -20);
     FBurner.FBytesWritten = 0;
     FBurner.FCacheWaits = 0;
+    FBurner.FVerified = false;
+    FBurner.FBytesVerified = 0;
     if (ToFile) WriteToFile();
     else WriteToDrive();
     EndJob();
@@ -93,12 +95,15 @@ void TThWrite::WriteToFile() {
     TSafeFile image(fileName);
     if (!image.Open()) return Fail(createError);
     WriteImageTo(image.Descriptor(), writeError);
+    // Checked before it replaces the target, so that a bad image never replaces a good one.
+    if (FCache.ErrorText().empty() && FBurner.Verify) VerifyImageFile(image.Descriptor(), image.TemporaryPath());
     if (FCache.ErrorText().empty() && !image.Commit()) Fail(writeError);
 }
 
 void TThWrite::WriteImageTo(int fd, const std::string& writeError) {
     if (!FCache.ErrorText().empty()) return;
     WriteLoop([&](const char* group, int32_t bytes) {
+        if (FBurner.Verify) FCheck.AddWritten(group, bytes);
         if (WriteAll(fd, group, static_cast<size_t>(bytes))) return true;
         Fail(writeError);
         return false;

@@ -2,6 +2,8 @@
 // block group and writes it into the image file (ToFile) or to the selected drive.
 #pragma once
 
+#include "written_check.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -27,6 +29,12 @@ private:
     void Fail(const std::string& text);
     void EndJob();
 
+    // Reading back what was written (write_thread_verify.cpp).
+    void VerifyImageFile(int fd, const std::string& path);
+    void VerifyDrive();
+    bool ReadFromDrive(int64_t sector, int64_t count, char* buffer);
+    void EndVerify();
+
     // The drive job (write_thread_drive.cpp).
     void WriteToDrive();
     bool PrepareDrive();  // false when the job cannot go on
@@ -42,6 +50,7 @@ private:
 
     TMCDBurner& FBurner;
     TCacheThread& FCache;
+    TWrittenCheck FCheck;  // hashes of what was written, when the job verifies
     uint16_t FDiscType = 0;
     uint32_t FBlocks = 0;       // blocks written to the drive in this job
     int64_t FPollCountdown = 5;  // groups until the next buffer poll; below 0 after a failed poll

@@ -45,11 +45,16 @@ std::tm LocalNow() {
 } // namespace
 
 void TThWrite::WriteToDrive() {
+    const bool verify = FBurner.Verify && !FBurner.TestWrite;  // a test write records nothing
     if (PrepareDrive()) {
         CloseAfterCommand = false;  // the drive's handle stays open while the image is written
-        WriteLoop([this](const char* group, int32_t bytes) { return WriteGroupToDrive(group, bytes); });
+        WriteLoop([this, verify](const char* group, int32_t bytes) {
+            if (verify) FCheck.AddWritten(group, bytes);
+            return WriteGroupToDrive(group, bytes);
+        });
     }
     FinalizeDrive();
+    if (verify) VerifyDrive();
 }
 
 // The results are not checked here: a drive that refused a step fails at the first WRITE.

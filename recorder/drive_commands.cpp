@@ -87,6 +87,14 @@ bool TSCSIDevice::Write10(uint32_t LBA, uint16_t Blocks, const uint8_t* Buffer, 
     return Run(srb, 120000);
 }
 
+bool TSCSIDevice::Read10(uint32_t LBA, uint16_t Blocks, uint8_t* Buffer, uint32_t Bytes)
+{
+    auto srb = Request(DataIn, 0x28, 10, Buffer, Bytes);
+    PutBE32(&srb.CDBByte[2], LBA);
+    PutBE16(&srb.CDBByte[7], Blocks);
+    return Run(srb, 120000);
+}
+
 bool TSCSIDevice::SynchronizeCache(int TimeoutMs, bool Immediate)
 {
     auto srb = Request(NoData, 0x35, 10);

@@ -27,6 +27,7 @@ TEST_F(TCDFormTest, ControlsCaptionsAndHints) {
         {form.btnRemoveAll, "&Remove All", "Clear albums from layout"},
         {form.cxTestBurn, "&Test Write", "Test writing to CD"},
         {form.cxISOFile, "Create ISO File", "Create CD image file"},
+        {form.cxVerify, "Verify written data", "Read back what was written and compare it"},
         {form.btnAbort, "&Abort Write", "Stop writing the CD or ISO file"},
         {form.btnBurn, "&Write CD", "Write albums to CD or ISO file"},
         {form.btnClose, "&Close", "Close this window"},

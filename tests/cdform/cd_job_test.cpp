@@ -1,5 +1,9 @@
 // The write job into an image file, with the window in image-file mode (no drive access).
 #include "cd_job_fixture.h"
+#include "prefs.h"
+
+#include <QSettings>
+#include <QTest>
 
 #include <thread>
 
@@ -23,7 +27,7 @@ TEST_F(TCDJobTest, TitledDiscMatchesTheDiscToolAndHoldsASharedPhotoOnce) {
     };
 
     Write("Summer 2004");
-    EXPECT_EQ(Message(), "CD created.");
+    EXPECT_EQ(Message(), "CD created and verified.");
     ExpectJobEndedCleanly();
     EXPECT_EQ(Form->FProgress->value(), 0);
     EXPECT_EQ(added.front(), "Adding autorun.inf to CD layout");
@@ -75,7 +79,7 @@ TEST_F(TCDJobTest, WebIndexDecidesWhetherTheDiscHasPages) {
         Open();
         Form->btnCopyAllClick();
         Write("Summer 2004");
-        EXPECT_EQ(Message(), "CD created.");
+        EXPECT_EQ(Message(), "CD created and verified.");
         ExpectJobEndedCleanly();
         const std::string disc = Extract(Iso);
         EXPECT_EQ(fs::exists(disc + "index.html"), web);
@@ -125,7 +129,7 @@ TEST_F(TCDJobTest, TheSaveDialogRefusesTargetsAmongTheInputs) {
     Prompts.Errors.clear();
     Write("");  // a place outside the base folder is taken
     EXPECT_TRUE(Prompts.Errors.isEmpty());
-    EXPECT_EQ(Message(), "CD created.");
+    EXPECT_EQ(Message(), "CD created and verified.");
 }
 
 // After the job the window says which photos the disc could not hold: "CD created." followed by
@@ -135,12 +139,12 @@ TEST_F(TCDJobTest, LeftOutPhotosAreShownAfterTheJob) {
     Open();
     Form->btnCopyAllClick();
     Write("");
-    EXPECT_EQ(Message(), "CD created.");
+    EXPECT_EQ(Message(), "CD created and verified.");
     ExpectJobEndedCleanly();
     ASSERT_EQ(Prompts.Asked.last(), "Create a CD");
     const std::string images = Albums.Folders.ImageDir, thumbs = Albums.Folders.ThumbDir;
     EXPECT_EQ(Prompts.Texts.last().toStdString(),
-              "CD created.\n\n4 files were left out of the disc.\n"
+              "CD created and verified.\n\n4 files were left out of the disc.\n"
               "\\Images\\Sea.JPG: name differs only in letter case from sea.jpg (" + images + "Sea.JPG)\n"
               "\\Thumbs\\Sea.JPG: name differs only in letter case from sea.jpg (" + thumbs + "Sea.JPG)\n"
               "\\Images\\lost.jpg: missing (" + images + "lost.jpg)\n"
@@ -153,7 +157,7 @@ TEST_F(TCDJobTest, LeftOutPhotosAreShownAfterTheJob) {
     Open();
     Form->btnCopyAllClick();
     Write("");
-    EXPECT_EQ(Message(), "CD created.");
+    EXPECT_EQ(Message(), "CD created and verified.");
     EXPECT_FALSE(Prompts.Asked.contains("Create a CD"));
 }
 
@@ -204,7 +208,7 @@ TEST_F(TCDJobTest, AbortEndsTheJobAndTheNextJobWritesAgain) {
     ExpectJobEndedCleanly();
 
     Write("Again");
-    EXPECT_EQ(Message(), "CD created.");
+    EXPECT_EQ(Message(), "CD created and verified.");
     EXPECT_EQ(ReadBytes(Extract(Iso) + "Images/a.jpg"), BigPhoto());
 }
 
@@ -263,6 +267,33 @@ TEST_F(TCDJobTest, ProgressFollowsTheBytesWritten) {
 }
 
 } // namespace
+
+// "Verify written data" sits under "Test Write", is on by default and off while a test write
+// is chosen; turned off it is kept in the settings and the job ends without reading back.
+TEST_F(TCDJobTest, VerifyIsTheDefaultAndCanBeTurnedOff) {
+    Albums.AddAlbum("Holidays", 0, {"a.jpg"});
+    Open();
+    Form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+    EXPECT_EQ(Form->cxVerify->x(), Form->cxTestBurn->x());
+    EXPECT_GT(Form->cxVerify->y(), Form->cxTestBurn->y());
+    EXPECT_EQ(Form->cxISOFile->y(), Form->cxTestBurn->y());
+    EXPECT_TRUE(Form->cxVerify->isChecked());
+    Form->cxTestBurn->setChecked(true);
+    EXPECT_FALSE(Form->cxVerify->isEnabled());
+    Form->cxTestBurn->setChecked(false);
+    EXPECT_TRUE(Form->cxVerify->isEnabled());
+
+    Form->cxVerify->setChecked(false);
+    EXPECT_EQ(QSettings(QSettings::IniFormat, QSettings::UserScope, "Fotolark", "Fotolark").value("Prefs/Verify"), "0");
+    Form->btnCopyAllClick();
+    Write("");
+    EXPECT_EQ(Message(), "CD created.");
+    EXPECT_FALSE(Burner->Verified());
+    EXPECT_EQ(ReadBytes(Extract(Iso) + "Images/a.jpg"), ReadBytes(Albums.Folders.ImageDir + "a.jpg"));
+    Form->cxVerify->setChecked(true);
+    EXPECT_TRUE(ReadVerifySetting());
+}
 
 // The end message carries the job's error text as the job gave it; blanks alone are no error.
 TEST_F(TCDJobTest, TheEndMessageShowsTheErrorTextUnchanged) {

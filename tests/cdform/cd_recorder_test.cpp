@@ -124,7 +124,7 @@ TEST_F(TCDRecorderTest, NoDiscAtTheStartOfAJob) {
         EXPECT_EQ(Prompts.Texts[1], "Make sure a blank CD-R is in the CD-R/RW drive.\nClick Ok to write");
         if (ok) {
             WaitForJobEnd();
-            EXPECT_EQ(Message(), "CD created.");
+            EXPECT_EQ(Message(), "CD created and verified.");
         } else {
             EXPECT_FALSE(Form->JobRunning());
             EXPECT_EQ(Message(), "Waiting for CD to be ready...") << "Cancel leaves the message as it was";
@@ -161,7 +161,7 @@ TEST_F(TCDRecorderTest, NotEnoughSpaceThenASmallerLayout) {
     WaitForJobEnd();
     ExpectJobEndedCleanly();
     EXPECT_EQ(Prompts.Asked.size(), asked);
-    EXPECT_EQ(Message(), "CD created.");
+    EXPECT_EQ(Message(), "CD created and verified.");
     const std::string disc = Extract(DiscImage);
     EXPECT_TRUE(fs::exists(disc + "Images/small.jpg"));
     EXPECT_FALSE(fs::exists(disc + "Images/huge.jpg"));
@@ -185,7 +185,7 @@ TEST_F(TCDRecorderTest, ATestWriteTheRecorderCannotMakeIsRefused) {
     Form->cxTestBurn->setChecked(false);
     Form->btnBurnClick();
     WaitForJobEnd();
-    EXPECT_EQ(Message(), "CD created.") << "a real recording is what the drive can do";
+    EXPECT_EQ(Message(), "CD created and verified.") << "a real recording is what the drive can do";
 }
 
 TEST_F(TCDRecorderTest, AFrozenDriveShowsInTheMessageLineUntilItAnswers) {
@@ -203,7 +203,7 @@ TEST_F(TCDRecorderTest, AFrozenDriveShowsInTheMessageLineUntilItAnswers) {
         << "the message before the wait comes back";
     Release();
     WaitForJobEnd();
-    EXPECT_EQ(Message(), "CD created.");
+    EXPECT_EQ(Message(), "CD created and verified.");
     ExpectJobEndedCleanly();
 }
 

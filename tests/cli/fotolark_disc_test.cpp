@@ -123,6 +123,21 @@ TEST_F(FotolarkDiscTest, WritesEveryAlbumReadableByThePublicReaders) {
     EXPECT_TRUE(fs::is_empty(Temp));
 }
 
+// Reading back is the default; the last of --verify and --no-verify counts.
+TEST_F(FotolarkDiscTest, TheImageIsVerifiedUnlessTurnedOff) {
+    const struct {
+        const char* Options;
+        bool Verified;
+    } cases[] = {{"", true}, {" --no-verify", false}, {" --no-verify --verify", true}};
+    for (const auto& c : cases) {
+        const TCommandResult run = Run(StandardArguments() + c.Options);
+        ASSERT_EQ(run.Status, 0) << c.Options << ": " << run.Output;
+        EXPECT_EQ(run.Output.find("fotolark-disc: CD created and verified.") != std::string::npos, c.Verified)
+            << c.Options << ": " << run.Output;
+        EXPECT_EQ(ReadBytes(Extract("norock") + "Images/b.jpg"), TAlbumFolder::ImageBytes("b.jpg"));
+    }
+}
+
 TEST_F(FotolarkDiscTest, ChosenAlbumsInTheGivenOrderAndAnUntitledVolume) {
     const TCommandResult run = Run(StandardArguments() + " --album Garden");
     ASSERT_EQ(run.Status, 0) << run.Output;

@@ -2,6 +2,7 @@
 // the job ends, and the recorded user data read back with the public ISO readers next to the
 // same layout written as an image file.
 #include "disc_test_support.h"
+#include "written_check.h"
 #include "hang_guard.h"
 
 #include "transport.h"
@@ -45,6 +46,14 @@ private:
     std::mutex FPauseLock;
     std::vector<int> FPauses;
 };
+
+// "00 00 01 2C" for 300: a block address as the log shows it inside a command block.
+std::string Big32Hex(uint32_t value) {
+    char text[12];
+    std::snprintf(text, sizeof text, "%02X %02X %02X %02X", value >> 24, (value >> 16) & 0xFF, (value >> 8) & 0xFF,
+                  value & 0xFF);
+    return text;
+}
 
 struct TDiscFile {
     std::string DiscDir;  // "\" or "\Images"
@@ -227,6 +236,57 @@ TEST_F(DriveJobTest, EveryWritableMediumHoldsTheImageFileBytes) {
         ExpectSameAsIsoFile();
     }
     ExpectReadersFindTheFiles(Disc);
+}
+
+// With Verify the recorded blocks are read back with READ (10) and compared, on every medium.
+TEST_F(DriveJobTest, VerifyReadsTheRecordingBackOnEveryMedium) {
+    for (const char* settings : {"medium=cdr", "medium=cdrw", "medium=dvdr", "medium=dvdrw", "medium=dvdplusrw",
+                                 "medium=dvdram,dvdram=1", "medium=cdr-appendable"}) {
+        SCOPED_TRACE(settings);
+        StartDrive(settings);
+        Burner->Verify = true;
+        ASSERT_EQ(Record(), "");
+        EXPECT_TRUE(Burner->Verified());
+        EXPECT_EQ(Burner->BytesVerified(), Burner->ImageBlocks() * 2048);
+        EXPECT_GT(Count("28 00"), 0);
+        ExpectInOrder({"2A 00", "28 00 " + Big32Hex(Burner->StartSector)});
+    }
+    // A test write records nothing, so nothing is read back.
+    StartDrive("medium=cdr");
+    Burner->Verify = true;
+    Burner->TestWrite = true;
+    ASSERT_EQ(Record(), "");
+    EXPECT_FALSE(Burner->Verified());
+    EXPECT_EQ(Count("28 00"), 0);
+}
+
+// A block read back with other bytes, or not at all, fails the job naming the file it holds.
+TEST_F(DriveJobTest, ABadBlockIsNamedByItsFile) {
+    StartDrive("medium=cdr");
+    IsoFileBytes();  // the same layout from block 0, as the blank disc gets it
+    const int64_t photo = Burner->FileAreaStart() + 1;  // Albums.dat takes 3 blocks, autorun.inf 1
+    ASSERT_EQ(SectorOwner(*Burner, photo + 3), "\\Images\\2004061200001.jpg");
+    const struct {
+        std::string Fault;
+        std::string Error;
+    } cases[] = {
+        {"alterread=" + std::to_string(photo + 3),
+         "VERIFICATION FAILED: 1 BAD BLOCK, FIRST IN \"\\Images\\2004061200001.jpg\""},
+        {"readerror=" + std::to_string(photo + 5),
+         "VERIFICATION FAILED: 1 BAD BLOCK, FIRST IN \"\\Images\\2004061200001.jpg\""},
+        {"readerror=17", "VERIFICATION FAILED: 1 BAD BLOCK, FIRST IN volume structure"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Fault);
+        StartDrive("medium=cdr," + c.Fault);
+        Burner->Verify = true;
+        EXPECT_EQ(Record(), c.Error);
+        EXPECT_FALSE(Burner->Verified());
+    }
+    // Without Verify the same damage goes unnoticed.
+    StartDrive("medium=cdr,alterread=" + std::to_string(photo + 3));
+    EXPECT_EQ(Record(), "");
+    EXPECT_EQ(Count("28 00"), 0);
 }
 
 TEST_F(DriveJobTest, AppendableCdrIsLaidOutFromTheNextWritableAddress) {

@@ -73,6 +73,23 @@ TEST_F(IsoFileJobTest, WritesTheWholeImageAndReportsOnTheRecordingThread) {
     EXPECT_EQ(Burner.HeaderStream(), "");  // handed to the producer
 }
 
+// With Verify the job reads the whole image back before it replaces the target.
+TEST_F(IsoFileJobTest, VerifyReadsTheWholeImageBackOnlyWhenAskedTo) {
+    const std::string data = PatternBytes(2 * 1024 * 1024 + 3, 5);
+    Burner.InsertFile("\\", Scratch.Write("photo.jpg", data), false);
+    for (const bool verify : {true, false}) {
+        SCOPED_TRACE(verify ? "verify" : "no verify");
+        Burner.Verify = verify;
+        Done = {};
+        Start();
+        EXPECT_EQ(Finish().Error, "");
+        EXPECT_EQ(Burner.Verified(), verify);
+        EXPECT_FALSE(Burner.Verifying());
+        EXPECT_EQ(Burner.BytesVerified(), verify ? Burner.ImageBlocks() * 2048 : 0);
+        EXPECT_EQ(ReadBytes(Iso).substr(26 * 2048, data.size()), data);
+    }
+}
+
 TEST_F(IsoFileJobTest, ReplacesAnExistingFile) {
     Scratch.Write("out.iso", std::string(2'000'000, 'x'));
     Start();

@@ -92,6 +92,8 @@ const std::map<std::string, TSetter>& Setters()
         {"busyat", Number([](TDriveConfig& d, int64_t v) { d.BusyAtLba = v; }, 0, UINT32_MAX)},
         {"longwrite", Number([](TDriveConfig& d, int64_t v) { d.LongWrites = uint32_t(v); }, 0, UINT32_MAX)},
         {"mediumerror", Number([](TDriveConfig& d, int64_t v) { d.MediumErrorLba = v; }, 0, UINT32_MAX)},
+        {"readerror", Number([](TDriveConfig& d, int64_t v) { d.ReadErrorLba = v; }, 0, UINT32_MAX)},
+        {"alterread", Number([](TDriveConfig& d, int64_t v) { d.AlteredLba = v; }, 0, UINT32_MAX)},
         {"failpage2a", [](TDriveConfig& d, const std::string& v) {
              if (v != "0" && v != "1" && v != "defaults")
                  return false;

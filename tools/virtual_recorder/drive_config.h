@@ -38,6 +38,8 @@ struct TDriveConfig {
     int64_t BusyAtLba = -1;        // the first WRITE (10) covering this block is answered BUSY
     uint32_t LongWrites = 0;       // WRITE (10) answered "long write in progress"
     int64_t MediumErrorLba = -1;   // a WRITE (10) covering this block fails with a write error
+    int64_t ReadErrorLba = -1;     // a READ (10) covering this block fails with an unrecovered read error
+    int64_t AlteredLba = -1;       // a READ (10) returns this block with one byte changed
     TPageFault FailPage2A = TPageFault::None;
     int HangOpcode = -1;           // the first request with this operation code never completes
     bool UnitAttention = false;    // a medium change is pending at power-on

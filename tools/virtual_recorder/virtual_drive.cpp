@@ -369,9 +369,14 @@ TOutcome TVirtualDrive::Read(const uint8_t* Cdb, uint8_t* Data, uint32_t Length)
     for (uint32_t i = 0; i < blocks; ++i)
         if (!FDisc.IsRecorded(lba + i))
             return CheckCondition(IllegalRequest, 0x21, 0x00);
+    const auto covers = [&](int64_t block) { return block >= int64_t(lba) && block < int64_t(lba) + blocks; };
+    if (covers(FConfig.ReadErrorLba))
+        return CheckCondition(MediumError, 0x11, 0x00);  // unrecovered read error
     std::fill_n(Data, size_t(blocks) * BlockSize, 0);
     if (pread(FStore, Data, size_t(blocks) * BlockSize, off_t(lba) * BlockSize) < 0)
         return CheckCondition(MediumError, 0x11, 0x00);
+    if (covers(FConfig.AlteredLba))
+        Data[size_t(FConfig.AlteredLba - lba) * BlockSize + 7] ^= 0x5A;  // data gone bad without notice
     return Good();
 }
 
