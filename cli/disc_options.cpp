@@ -140,6 +140,10 @@ std::string DiscUsageText() {
            "  --help           show this text\n"
            "  --version        show the version\n"
            "\n"
+           "Ctrl-C aborts a job. While the recorder keeps a job waiting for more than 10 seconds,\n"
+           "a line \"waiting for the drive, N s\" follows every 30 seconds; while the disc is\n"
+           "being finalized, a first Ctrl-C only warns and a second one aborts.\n"
+           "\n"
            "Exit status: 0 when the image or disc was written, 1 when the job failed (the reason\n"
            "is printed), 2 for a usage error or an image file that would overwrite an input.\n";
 }
