@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
+#include <QStyle>
 #include <QThread>
 #include <QTimer>
 #include <QToolButton>
@@ -56,7 +57,9 @@ TCDForm::TCDForm(const TStorageFolders& folders, TMCDBurner& burner, const QStri
     setWindowFlags(Qt::Window | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                    Qt::WindowCloseButtonHint);
     CreateControls();
-    resize(517, 450);
+    // The designed 517 x 450, one row taller for "Verify written data", so that the album
+    // lists keep their designed height.
+    resize(517, 450 + cxVerify->sizeHint().height() + style()->pixelMetric(QStyle::PM_LayoutVerticalSpacing));
     setMinimumSize(450, 250);
     PJRegWdwState1 = new TPJRegWdwState(this, "Window/CDWindow", OpenSettings, false);
 
