@@ -1,7 +1,5 @@
 // The content of an album disc: temporary files, their texts, and the order of the tree.
-#include "album_folder.h"
-#include "disc_content.h"
-#include "disc_tables.h"
+#include "disc_content_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -14,38 +12,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class DiscContentTest : public ::testing::Test {
-protected:
-    TScratchDir Scratch;
-    TAlbumFolder Albums{Scratch.Path() + "/base"};
-    TMCDBurner Burner;
-    TDiscTempFiles Temp;
-    TAlbumList Found;
-
-    TDiscContent Content(const std::string& title) {
-        Found = FindAlbums(Albums.Folders.AlbumDir);
-        TDiscContent content;
-        for (const auto& album : Found) content.Albums.push_back(album.get());
-        content.AlbumDir = Albums.Folders.AlbumDir;
-        content.ImageDir = Albums.Folders.ImageDir;
-        content.ThumbDir = Albums.Folders.ThumbDir;
-        content.Title = title;
-        content.ViewerPath = Scratch.Write("Resources/Diorama.exe", "MZ stand-in viewer");
-        return content;
-    }
-
-    void Build(const TDiscContent& content) {
-        ASSERT_TRUE(Temp.Create(Scratch.Path()));
-        std::string error;
-        ASSERT_TRUE(BuildDiscContent(Burner, content, Temp, error)) << error;
-    }
-
-    static std::vector<std::string> Names(const TDEntry* dir) {
-        std::vector<std::string> names;
-        for (const TFEntry* e = dir ? dir->FirstChild : nullptr; e; e = e->Next) names.push_back(e->LongName);
-        return names;
-    }
-};
+using DiscContentTest = DiscContentFixture;
 
 TEST_F(DiscContentTest, EmptyTitle) {
     Albums.AddAlbum("Holidays", 0, {"a.jpg"});

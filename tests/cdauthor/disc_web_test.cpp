@@ -1,8 +1,6 @@
 // The web pages as part of a disc job: built from what the disc tree holds, added after
 // everything else as files in memory, and counted for the CD window.
-#include "album_folder.h"
-#include "disc_content.h"
-#include "disc_tables.h"
+#include "disc_content_fixture.h"
 #include "disc_web.h"
 #include "iso_records.h"
 #include "web_text.h"
@@ -21,37 +19,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class DiscWebTest : public ::testing::Test {
+class DiscWebTest : public DiscContentFixture {
 protected:
-    TScratchDir Scratch;
-    TAlbumFolder Albums{Scratch.Path() + "/base"};
-    TMCDBurner Burner;
-    TDiscTempFiles Temp;
-    TAlbumList Found;
-
-    TDiscContent Content(const std::string& title = "") {
-        Found = FindAlbums(Albums.Folders.AlbumDir);
-        TDiscContent content;
-        for (const auto& album : Found) content.Albums.push_back(album.get());
-        content.ImageDir = Albums.Folders.ImageDir;
-        content.ThumbDir = Albums.Folders.ThumbDir;
-        content.Title = title;
-        content.ViewerPath = Scratch.Write("Resources/Diorama.exe", "MZ stand-in viewer");
-        return content;
-    }
-
-    void Build(const TDiscContent& content) {
-        ASSERT_TRUE(Temp.Create(Scratch.Path()));
-        std::string error;
-        ASSERT_TRUE(BuildDiscContent(Burner, content, Temp, error)) << error;
-    }
-
-    static std::vector<std::string> Names(const TDEntry* dir) {
-        std::vector<std::string> names;
-        for (const TFEntry* e = dir ? dir->FirstChild : nullptr; e; e = e->Next) names.push_back(e->LongName);
-        return names;
-    }
-
     // The pages in the tree: index.html at the root and everything in \Web.
     static std::vector<const TFEntry*> PageEntries(const TMCDBurner& burner) {
         std::vector<const TFEntry*> pages;
