@@ -207,9 +207,6 @@ uint8_t DeviceType(SRB_GDEVBlock& Srb)
 
 uint8_t ExecuteOnDrive(SRB_ExecSCSICmd& Srb, TDriveEntry& Entry)
 {
-    // Behind a request that was given up, the kernel would hold this one too.
-    if (RequestUnderWay(Entry.LetterIndex))
-        return SS_ASPI_IS_BUSY;
     if (!Entry.Handle) {
         int handle = OpenDriveLetter(char('A' + Entry.LetterIndex));
         if (handle == InvalidHandle)

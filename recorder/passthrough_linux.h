@@ -54,6 +54,6 @@ void PassThroughReset();
 
 uint32_t PassThroughGetSupportInfo();
 // Requests with a completion event (SRB_PostProc) stay pending while a request thread carries
-// them out; an abort request (SC_ABORT_SRB) gives such a request up. A drive whose request was
-// given up takes no other until that one has ended: its requests fail with SS_ASPI_IS_BUSY.
+// them out; an abort request (SC_ABORT_SRB) gives such a request up, and the drive's next
+// requests are sent once its system call has returned.
 uint32_t PassThroughSendCommand(void* Srb);

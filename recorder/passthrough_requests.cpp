@@ -76,6 +76,7 @@ struct TRequest {
 // The request threads. A thread that has finished its request waits for the next one, so a
 // recording does not start a thread for every block group; a new thread is started only when
 // every thread is busy, which is the case after a request was given up on a frozen drive.
+// Requests given up stay in the list until their system call has returned.
 class TRequestThreads {
 public:
     uint8_t Start(std::unique_ptr<TRequest> Request)
@@ -113,8 +114,7 @@ public:
     bool UnderWay(int Drive)
     {
         std::lock_guard lock(FLock);
-        return std::any_of(FUnderWay.begin(), FUnderWay.end(),
-                           [Drive](const auto& request) { return request->Drive == Drive; });
+        return FirstUnderWay(Drive) != nullptr;
     }
 
     bool WaitUntilNoneUnderWay(int TimeoutMs)
@@ -132,6 +132,9 @@ private:
             FWork.wait(lock, [this] { return !FQueue.empty(); });
             TRequest& request = *FQueue.front();
             FQueue.pop_front();
+            // One command at a time per drive, in the order they were sent, as the kernel
+            // would queue them: a request waits for the one given up before it.
+            FTurn.wait(lock, [&] { return FirstUnderWay(request.Drive) == &request; });
             lock.unlock();
             const bool called = request.Nodes->SendCommand(*request.Handle, request.Io);
             request.Handle.reset();  // closes it, when the drive table has let it go meanwhile
@@ -161,12 +164,22 @@ private:
     {
         close(Request.Event);
         std::erase_if(FUnderWay, [&](const auto& r) { return r.get() == &Request; });
+        FTurn.notify_all();
         if (FUnderWay.empty())
             FNoneUnderWay.notify_all();
     }
 
+    const TRequest* FirstUnderWay(int Drive) const
+    {
+        for (const auto& request : FUnderWay)
+            if (request->Drive == Drive)
+                return request.get();
+        return nullptr;
+    }
+
     std::mutex FLock;
     std::condition_variable FWork;
+    std::condition_variable FTurn;
     std::condition_variable FNoneUnderWay;
     std::deque<TRequest*> FQueue;
     std::vector<std::unique_ptr<TRequest>> FUnderWay;

@@ -20,6 +20,7 @@ uint8_t RunRequestNow(SRB_ExecSCSICmd& Srb, int Handle);
 
 // Starts the block's command on a request thread and returns SS_PENDING, which SRB_Status holds
 // until that thread has filled in the results and signalled the event in SRB_PostProc. The
+// drive gets its commands one at a time, in the order they were started. The
 // request works on copies of the command, the data and the sense, so the caller's buffers are
 // touched only when the results are handed over. SS_ERR when no thread could be started.
 uint8_t StartRequest(SRB_ExecSCSICmd& Srb, TSharedHandle Handle, int Drive);
