@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr unsigned KernelTimeoutMs = PassThroughTimeoutMs;  // whatever the caller asked for
 constexpr uint8_t DriverSense = 0x08;
 constexpr uint16_t DidTimeOut = 0x03;  // the kernel's host status for a command it timed out
 
@@ -41,7 +40,7 @@ sg_io_hdr_t SgHeader(const SRB_ExecSCSICmd& Srb, uint8_t* Cdb, uint8_t* Data, ui
     io.dxferp = Data;
     io.mx_sb_len = std::min<uint8_t>(Srb.SRB_SenseLen, SENSE_LEN);
     io.sbp = Sense;
-    io.timeout = KernelTimeoutMs;
+    io.timeout = PassThroughTimeoutMs;  // whatever the caller asked for
     return io;
 }
 
