@@ -24,9 +24,6 @@ public:
     TDriveGate() : FHeldEvent(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
     ~TDriveGate() { close(FHeldEvent); }
 
-    // Set: the held command fails as the kernel's time-out would end it, instead of answering.
-    bool TimesOut = false;
-
     // Holds the next commands with this operation code.
     void Arm(uint8_t Command)
     {
@@ -38,17 +35,16 @@ public:
         (void)eventfd_read(FHeldEvent, &held);
     }
 
-    // Called inside the system call; true when the command is to go on to the drive.
-    bool Pass(uint8_t Command)
+    // Called inside the system call; returns when the command may go on to the drive.
+    void Pass(uint8_t Command)
     {
         std::unique_lock lock(FLock);
         if (Command != FOpCode || FOpCode == 0 || FReleased)
-            return true;
+            return;
         ++FHeld;
         eventfd_write(FHeldEvent, 1);
         FChanged.notify_all();
         FChanged.wait(lock, [this] { return FReleased; });
-        return !TimesOut;
     }
     // Lets the held commands go, and every later one through.
     void Release()
@@ -119,10 +115,7 @@ public:
         Io.host_status = 0;
         Io.driver_status = 0;
         Io.sb_len_wr = 0;
-        if (!Gate.Pass(cdb[0])) {
-            Io.host_status = 0x03;  // DID_TIME_OUT
-            return true;
-        }
+        Gate.Pass(cdb[0]);
         if (cdb[0] == 0x12) {
             if (drive->InquiryFails)
                 return false;
