@@ -109,7 +109,7 @@ TEST_F(MainFormTest, UndoAndRedoAreEnabledWithAStepAndNameIt) {
 TEST_F(MainFormTest, UndoAndRedoHeadTheImageMenuAndEndTheModificationBar) {
     TMainForm& window = Open();
     EXPECT_EQ(window.A_Undo->text(), "&Undo");
-    EXPECT_EQ(window.A_Redo->text(), "&Redo");
+    EXPECT_EQ(window.A_Redo->text(), "R&edo");
     EXPECT_EQ(window.A_Undo->shortcut(), QKeySequence("Ctrl+Z"));
     EXPECT_EQ(window.A_Redo->shortcuts(), (QList<QKeySequence>{QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}));
 
