@@ -218,6 +218,7 @@ private:
     void EndPreviews();
     void ShowHistoryStep();
     void FollowHistory();
+    void PrepareHistorySpare();
     void UpdateHistoryActions();
     void CropMouseDown(QMouseEvent* event);
     void CropMouseMove(QMouseEvent* event);

@@ -6,6 +6,7 @@
 #include "up_down.h"
 
 #include <QAction>
+#include <QTimer>
 
 void TMainForm::UndoEdit() {
     if (!FHistory.CanUndo()) return;
@@ -48,6 +49,15 @@ void TMainForm::ShowHistoryStep() {
 void TMainForm::FollowHistory() {
     FModified = !FHistory.AtSavedState();
     UpdateActions();
+    PrepareHistorySpare();
+}
+
+// Once the screen shows the image, memory for the next lossy step is made ready, so that the
+// step itself does not wait for fresh memory to be touched.
+void TMainForm::PrepareHistorySpare() {
+    QTimer::singleShot(0, this, [this] {
+        if (FImgView->HasImage()) FHistory.PrepareSpare(FWorkBitmap.Width(), FWorkBitmap.Height());
+    });
 }
 
 void TMainForm::UpdateHistoryActions() {
