@@ -202,3 +202,22 @@ TEST_F(MainFormTest, TheHistoryStaysWithinItsBound) {
     EXPECT_FALSE(window.A_Undo->isEnabled());
     EXPECT_TRUE(window.FModified);
 }
+
+// Once the event loop is idle after an image is shown or a lossy step is taken, a spare
+// buffer waits for the next lossy step, which takes it instead of fresh memory.
+TEST_F(MainFormTest, ASpareBufferIsMadeReadyWhenIdle) {
+    TMainForm& window = Open();
+    window.TakeImage(TBitmap32(10, 10), isFile, "picture.jpg", true);
+    const size_t bitmapBytes = 10 * 10 * 4;
+    EXPECT_EQ(window.FHistory.SpareBytes(), 0u) << "not while the image is being shown";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.FHistory.SpareBytes(), bitmapBytes);
+
+    Prompts->Tones = {{10, 0, 0}};
+    window.A_Brightness->trigger();
+    EXPECT_EQ(window.FHistory.SpareBytes(), 0u) << "the step took the spare";
+    EXPECT_EQ(window.FHistory.BytesKept(), bitmapBytes);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.FHistory.SpareBytes(), bitmapBytes);
+    EXPECT_EQ(window.FHistory.BytesKept(), 2 * bitmapBytes);
+}
