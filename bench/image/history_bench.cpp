@@ -95,6 +95,19 @@ void BM_CopyToFreshMemory(benchmark::State& state) {
     }
 }
 
+// A plain copy with the caches in the state the undo benchmarks leave them: another copy of
+// the whole bitmap runs, untimed, between two timed ones, as the redo does there.
+void BM_CopyBetweenCopies(benchmark::State& state) {
+    TBitmap32 before = BenchPhoto(), after = before, view = before;
+    for (auto _ : state) {
+        view = before;
+        benchmark::DoNotOptimize(view.Bits());
+        state.PauseTiming();
+        view = after;
+        state.ResumeTiming();
+    }
+}
+
 void BM_EditToneWithoutHistory(benchmark::State& state) { EditTone<false>(state); }
 void BM_EditToneRecorded(benchmark::State& state) { EditTone<true>(state); }
 void BM_EditQuarterTurn(benchmark::State& state) { EditLossless<ekRotateLeft, true>(state); }
@@ -139,6 +152,7 @@ BENCHMARK(BM_UndoFlipHorizontal)->Apply(Setup);
 BENCHMARK(BM_UndoCrop)->Apply(Setup);
 BENCHMARK(BM_UndoTone)->Apply(Setup);
 BENCHMARK(BM_CopyToFreshMemory)->Apply(Setup);
+BENCHMARK(BM_CopyBetweenCopies)->Apply(Setup);
 BENCHMARK(BM_EditToneWithoutHistory)->Apply(Setup);
 BENCHMARK(BM_EditToneRecorded)->Apply(Setup);
 BENCHMARK(BM_EditToneRecordedWhileFilling)->Apply(Setup);
