@@ -6,7 +6,8 @@
 #include "up_down.h"
 
 #include <QAction>
-#include <QTimer>
+
+#include <chrono>
 
 void TMainForm::UndoEdit() {
     if (!FHistory.CanUndo()) return;
@@ -52,12 +53,24 @@ void TMainForm::FollowHistory() {
     PrepareHistorySpare();
 }
 
-// Once the screen shows the image, memory for the next lossy step is made ready, so that the
-// step itself does not wait for fresh memory to be touched.
+// Memory for the next lossy step is made ready on a worker thread, so that neither the step
+// nor the window waits for fresh memory to be touched (a photo's worth takes a good part of
+// a second). A step taken before it is ready uses fresh memory as it would without.
 void TMainForm::PrepareHistorySpare() {
-    QTimer::singleShot(0, this, [this] {
-        if (FImgView->HasImage()) FHistory.PrepareSpare(FWorkBitmap.Width(), FWorkBitmap.Height());
-    });
+    TakeReadySpare();
+    if (FSpareBeingMade.valid() || !FImgView->HasImage()) return;
+    const int width = FWorkBitmap.Width(), height = FWorkBitmap.Height();
+    if (!FHistory.WantsSpare(width, height)) return;
+    FSpareBeingMade = std::async(std::launch::async, [width, height] { return TBitmap32(width, height); });
+}
+
+void TMainForm::TakeReadySpare() {
+    if (FSpareBeingMade.valid() && FSpareBeingMade.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
+        FHistory.OfferSpare(FSpareBeingMade.get());
+}
+
+void TMainForm::WaitForHistorySpare() {
+    if (FSpareBeingMade.valid()) FHistory.OfferSpare(FSpareBeingMade.get());
 }
 
 void TMainForm::UpdateHistoryActions() {

@@ -94,13 +94,26 @@ TBitmap32 TEditHistory::DropBeyondLimit() {
     return largest;
 }
 
+namespace {
+
+std::size_t BitmapBytes(int width, int height) {
+    return std::size_t(std::max(width, 0)) * std::size_t(std::max(height, 0)) * sizeof(TColor32);
+}
+
+} // namespace
+
+bool TEditHistory::WantsSpare(int width, int height) const {
+    const std::size_t bytes = BitmapBytes(width, height);
+    if (bytes == 0 || FSpare.BytesHeld() >= bytes) return false;
+    return FBytesKept - FSpare.BytesHeld() + bytes <= FByteLimit;
+}
+
+void TEditHistory::OfferSpare(TBitmap32 buffer) {
+    if (WantsSpare(buffer.Width(), buffer.Height())) KeepSpare(std::move(buffer));
+}
+
 void TEditHistory::PrepareSpare(int width, int height) {
-    const std::size_t bytes = std::size_t(std::max(width, 0)) * std::size_t(std::max(height, 0)) * sizeof(TColor32);
-    if (bytes == 0 || FSpare.BytesHeld() >= bytes) return;
-    (void)TakeSpare();
-    if (FBytesKept + bytes > FByteLimit) return;
-    TBitmap32 spare(width, height);  // filled with zeros: every page is touched here, not in the edit
-    KeepSpare(std::move(spare));
+    if (WantsSpare(width, height)) KeepSpare(TBitmap32(width, height));  // zero-filled: every page touched
 }
 
 void TEditHistory::SetByteLimit(std::size_t byteLimit) {

@@ -39,9 +39,13 @@ public:
     // caller reuses for the new image instead of asking for fresh memory (empty when there
     // is neither).
     TBitmap32 RecordLossy(TEditKind kind, TBitmap32 before);
-    // Makes a spare buffer of width x height pixels ready, its memory touched now, for the
-    // next lossy step; nothing when one of that size is kept already or it would not fit
-    // within the limit beside the kept steps.
+    // Whether a spare buffer of width x height pixels would be kept: none of that size is
+    // kept already and it fits within the limit beside the kept steps.
+    bool WantsSpare(int width, int height) const;
+    // Keeps `buffer` as the spare for the next lossy step when it is still wanted; a buffer
+    // made on another thread is offered here once it is ready.
+    void OfferSpare(TBitmap32 buffer);
+    // Makes a spare buffer of width x height pixels ready, its memory touched now.
     void PrepareSpare(int width, int height);
 
     bool CanUndo() const { return !FUndo.empty(); }

@@ -203,21 +203,19 @@ TEST_F(MainFormTest, TheHistoryStaysWithinItsBound) {
     EXPECT_TRUE(window.FModified);
 }
 
-// Once the event loop is idle after an image is shown or a lossy step is taken, a spare
-// buffer waits for the next lossy step, which takes it instead of fresh memory.
-TEST_F(MainFormTest, ASpareBufferIsMadeReadyWhenIdle) {
+// After an image is shown or a lossy step is taken, a spare buffer is made on a worker
+// thread for the next lossy step, which takes it instead of fresh memory.
+TEST_F(MainFormTest, ASpareBufferIsMadeReadyOffTheWindowsThread) {
     TMainForm& window = Open();
     window.TakeImage(TBitmap32(10, 10), isFile, "picture.jpg", true);
     const size_t bitmapBytes = 10 * 10 * 4;
-    EXPECT_EQ(window.FHistory.SpareBytes(), 0u) << "not while the image is being shown";
-    QCoreApplication::processEvents();
+    window.WaitForHistorySpare();
     EXPECT_EQ(window.FHistory.SpareBytes(), bitmapBytes);
 
     Prompts->Tones = {{10, 0, 0}};
     window.A_Brightness->trigger();
-    EXPECT_EQ(window.FHistory.SpareBytes(), 0u) << "the step took the spare";
-    EXPECT_EQ(window.FHistory.BytesKept(), bitmapBytes);
-    QCoreApplication::processEvents();
+    EXPECT_EQ(window.FHistory.BytesKept(), bitmapBytes) << "the step took the spare and kept the image before it";
+    window.WaitForHistorySpare();
     EXPECT_EQ(window.FHistory.SpareBytes(), bitmapBytes);
     EXPECT_EQ(window.FHistory.BytesKept(), 2 * bitmapBytes);
 }
