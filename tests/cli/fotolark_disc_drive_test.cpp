@@ -58,6 +58,23 @@ TEST_F(FotolarkDiscDriveTest, ListsTheDrivesWithWhatTheyWrite) {
         << run.Output;
 }
 
+// DVD+R and Blu-ray writers are known by the write features of GET CONFIGURATION.
+TEST_F(FotolarkDiscDriveTest, ListsTheNewerMediaFromTheWriteFeatures) {
+    const TCommandResult run = RunCommand("LD_LIBRARY_PATH=" + Quote(VIRTUAL_RECORDER_DIR) +
+                                          " VREC_DRIVES='letter=D,plusr=1;letter=E,bd=1,dvd=0;letter=F,plusr=1,bd=1,getconfig=0' " +
+                                          Quote(FOTOLARK_DISC) + " --list-drives");
+    ASSERT_EQ(run.Status, 0) << run.Output;
+    for (const char* listed :
+         {"0:0:0,D: FOTOLARKVIRTUAL RECORDER1.00\n    writes CD-R, CD-RW, DVD-R/RW, DVD+R, DVD+R DL; test writes; "
+          "buffer underrun protection\n",
+          "0:1:0,E: FOTOLARKVIRTUAL RECORDER1.00\n    writes CD-R, CD-RW, BD-R, BD-RE; test writes; buffer underrun "
+          "protection\n",
+          // Without GET CONFIGURATION only the capabilities page speaks.
+          "0:2:0,F: FOTOLARKVIRTUAL RECORDER1.00\n    writes CD-R, CD-RW, DVD-R/RW; test writes; buffer underrun "
+          "protection\n"})
+        EXPECT_NE(run.Output.find(listed), std::string::npos) << listed << "\n" << run.Output;
+}
+
 TEST_F(FotolarkDiscDriveTest, BlankCdrHoldsTheFilesOfTheImageFile) {
     ASSERT_EQ(RunCommand("TMPDIR=" + Quote(Temp) + " " + Quote(FOTOLARK_DISC) + " --iso " + Quote(Iso) + AlbumArguments()).Status, 0);
     const TCommandResult run = Run("medium=cdr", "--drive D" + AlbumArguments());
