@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vrec {
@@ -404,8 +405,15 @@ TOutcome TVirtualDrive::Read(const uint8_t* Cdb, uint8_t* Data, uint32_t Length)
 
 bool TVirtualDrive::Store(uint32_t Lba, const uint8_t* Data, uint32_t Blocks)
 {
-    if (FStore >= 0)
-        return pwrite(FStore, Data, size_t(Blocks) * BlockSize, off_t(Lba) * BlockSize) == ssize_t(Blocks * BlockSize);
+    if (FStore >= 0) {
+        const off_t at = off_t(Lba) * BlockSize, end = at + off_t(Blocks) * BlockSize;
+        // Zeros past the end of the store become a hole: large sparse recordings cost no space.
+        struct stat store{};
+        if (fstat(FStore, &store) == 0 && at >= store.st_size &&
+            std::all_of(Data, Data + size_t(Blocks) * BlockSize, [](uint8_t byte) { return byte == 0; }))
+            return ftruncate(FStore, end) == 0;
+        return pwrite(FStore, Data, size_t(Blocks) * BlockSize, at) == ssize_t(Blocks * BlockSize);
+    }
     // Hash-only: the digest covers the data in the order written, which must be one run.
     if (FDigestNext && *FDigestNext != Lba)
         FDigestBroken = true;
