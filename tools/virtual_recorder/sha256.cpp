@@ -1,90 +1,39 @@
 #include "sha256.h"
 
-#include <algorithm>
-#include <cstring>
+#include <openssl/evp.h>
 
 namespace vrec {
 
-namespace {
-
-constexpr uint32_t K[64] = {
-    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
-    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
-    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
-    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
-    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
-    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
-    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
-    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
-
-uint32_t Rotr(uint32_t X, int N)
+TSha256::TSha256() : FContext(EVP_MD_CTX_new())
 {
-    return (X >> N) | (X << (32 - N));
+    EVP_DigestInit_ex(FContext, EVP_sha256(), nullptr);
 }
 
-}  // namespace
-
-TSha256::TSha256()
-    : FState{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19}
+TSha256::~TSha256()
 {
-}
-
-void TSha256::Compress(const uint8_t* Block)
-{
-    uint32_t w[64];
-    for (int i = 0; i < 16; ++i)
-        w[i] = uint32_t(Block[4 * i]) << 24 | uint32_t(Block[4 * i + 1]) << 16 | uint32_t(Block[4 * i + 2]) << 8 |
-               Block[4 * i + 3];
-    for (int i = 16; i < 64; ++i) {
-        const uint32_t s0 = Rotr(w[i - 15], 7) ^ Rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
-        const uint32_t s1 = Rotr(w[i - 2], 17) ^ Rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
-        w[i] = w[i - 16] + s0 + w[i - 7] + s1;
-    }
-    uint32_t a = FState[0], b = FState[1], c = FState[2], d = FState[3];
-    uint32_t e = FState[4], f = FState[5], g = FState[6], h = FState[7];
-    for (int i = 0; i < 64; ++i) {
-        const uint32_t t1 = h + (Rotr(e, 6) ^ Rotr(e, 11) ^ Rotr(e, 25)) + ((e & f) ^ (~e & g)) + K[i] + w[i];
-        const uint32_t t2 = (Rotr(a, 2) ^ Rotr(a, 13) ^ Rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
-        h = g, g = f, f = e, e = d + t1, d = c, c = b, b = a, a = t1 + t2;
-    }
-    const uint32_t next[8] = {a, b, c, d, e, f, g, h};
-    for (int i = 0; i < 8; ++i)
-        FState[i] += next[i];
+    EVP_MD_CTX_free(FContext);
 }
 
 void TSha256::Add(const uint8_t* Data, size_t Length)
 {
-    FTotalBytes += Length;
-    while (Length > 0) {
-        if (FPendingLength == 0 && Length >= 64) {
-            Compress(Data);
-            Data += 64, Length -= 64;
-            continue;
-        }
-        const size_t take = std::min(Length, 64 - FPendingLength);
-        std::memcpy(FPending.data() + FPendingLength, Data, take);
-        FPendingLength += take, Data += take, Length -= take;
-        if (FPendingLength == 64) {
-            Compress(FPending.data());
-            FPendingLength = 0;
-        }
-    }
+    EVP_DigestUpdate(FContext, Data, Length);
 }
 
 std::string TSha256::HexDigest() const
 {
-    TSha256 last = *this;  // padding goes into a copy, so that more data can follow
-    const uint64_t bits = FTotalBytes * 8;
-    uint8_t padding[72] = {0x80};
-    const size_t padLength = (FPendingLength < 56 ? 56 : 120) - FPendingLength;
-    for (int i = 0; i < 8; ++i)
-        padding[padLength + i] = uint8_t(bits >> (56 - 8 * i));
-    last.Add(padding, padLength + 8);
+    // The digest is finished on a copy, so that more data can follow.
+    EVP_MD_CTX* last = EVP_MD_CTX_new();
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    EVP_MD_CTX_copy_ex(last, FContext);
+    EVP_DigestFinal_ex(last, digest, &length);
+    EVP_MD_CTX_free(last);
     static const char hex[] = "0123456789abcdef";
     std::string text;
-    for (uint32_t word : last.FState)
-        for (int shift = 28; shift >= 0; shift -= 4)
-            text += hex[(word >> shift) & 0x0F];
+    for (unsigned int i = 0; i < length; ++i) {
+        text += hex[digest[i] >> 4];
+        text += hex[digest[i] & 0x0F];
+    }
     return text;
 }
 
