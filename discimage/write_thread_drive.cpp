@@ -174,11 +174,14 @@ void TThWrite::FinalizeDrive() {
     if (!FCache.ErrorText().empty()) return;
 
     FBurner.SetWriteParameters(FBurner.TestWrite, false, FDiscType);
-    const bool closes = !FBurner.TestWrite && FDiscType != dtDVDRAM && !IsDVDRFamily(FDiscType);
-    if (closes && FBurner.FinalizeTrack && IsTrackRecordedDisc(FDiscType)) {
+    // DVD-RAM and BD-RE have nothing to close; the DVD-R family closed itself.
+    const bool closes = !FBurner.TestWrite && FBurner.FinalizeTrack && FDiscType != dtDVDRAM && FDiscType != dtBDRE &&
+                        !IsDVDRFamily(FDiscType);
+    if (closes && IsTrackRecordedDisc(FDiscType)) {
+        // DVD+R and BD-R: the track, then the session, which finalises the disc when asked.
         Close(kCloseTrack);
         Close(FBurner.FinalizeDisc ? kFinalizeDisc : kCloseSession);
-    } else if (closes && FBurner.FinalizeTrack && FDiscType != dtBDRE) {
+    } else if (closes) {
         FBurner.SetWriteParameters(FBurner.TestWrite, FBurner.UnderrunProtection, FDiscType);
         Close(kCloseSession);
     }

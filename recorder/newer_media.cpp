@@ -10,9 +10,9 @@ namespace {
 constexpr uint8_t kUnformattedMedia = 0x01;  // descriptor type of the current capacity
 constexpr uint8_t kBDREWithSpares = 0x30;    // format type: BD-RE with the default spare areas
 
-// The formattable capacity descriptor of a BD-RE format with the default spare areas: the
+// The 8-byte formattable capacity descriptor of a BD-RE format with the default spare areas: the
 // first of that type, as the drive lists its default first. False when there is none.
-bool DefaultFormat(TSCSIDevice& Device, uint8_t (&Descriptor)[8])
+bool DefaultFormat(TSCSIDevice& Device, uint8_t* Descriptor)
 {
     uint8_t answer[252];
     if (!Device.ReadFormatCapacities(answer, sizeof answer))
@@ -44,7 +44,7 @@ uint32_t TSCSIDevice::FormattedBlocks()
 bool TSCSIDevice::QuickFormat()
 {
     uint8_t list[12] = {};
-    if (!DefaultFormat(*this, *reinterpret_cast<uint8_t(*)[8]>(list + 4)))
+    if (!DefaultFormat(*this, list + 4))  // the format descriptor follows the list header
         return false;
     list[1] = 0x82;  // FOV, IMMED: the drive answers at once and formats on its own
     PutBE16(&list[2], 8);
