@@ -5,6 +5,7 @@
 #include "album_nodes.h"
 #include "acquire_image.h"
 #include "cd_writers.h"
+#include "writable_media.h"
 #include "disc_content.h"
 #include "file_names.h"
 #include "mcdburner.h"
@@ -296,7 +297,10 @@ void TMainForm::HelpContentsClick() {
 void TMainForm::FilePrefsClick() {
     std::vector<TCDWriterChoice> writers;
     if (FBurner->ASPIInitialized())
-        for (const std::string& id : CdWriterIDs(*FBurner)) writers.push_back({id, DeviceNodeOf(id)});
+        for (const std::string& id : CdWriterIDs(*FBurner)) {
+            FBurner->SelectDevice(id);
+            writers.push_back({id, DeviceNodeOf(id), WritableMediaText(*FBurner)});
+        }
     FPrompts->EditPreferences(this, writers, *FScanSources);
     const std::optional<TStorageFolders> changed = ChangedStorageFolders(FAlbumDir);
     if (!changed) return;

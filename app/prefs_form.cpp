@@ -150,6 +150,7 @@ void TPrefsForm::FormCreate(const std::vector<TCDWriterChoice>& writers) {
         std::string description = QString::fromStdString(DescriptionOf(writer.DeviceID)).simplified().toStdString();
         if (!writer.DeviceNode.empty()) description += " (" + writer.DeviceNode + ")";
         FDriveDescriptions.push_back(description);
+        FDriveMedia.push_back(writer.Writes);
     }
     if (cbxCDR->count() > 0) {
         cbxCDR->setCurrentIndex(stored >= 0 ? stored : 0);
@@ -207,7 +208,9 @@ void TPrefsForm::cbxCDRChange() {
                                     ? QString::fromStdString(FDriveDescriptions[std::size_t(index)])
                                     : QString();
     lblCDDesc->setText(description);
-    lblCDDesc->setToolTip(description);
+    // The media go into the tip: the label keeps its one line of the dialog's layout.
+    const std::string media = index >= 0 && std::size_t(index) < FDriveMedia.size() ? FDriveMedia[std::size_t(index)] : "";
+    lblCDDesc->setToolTip(media.empty() ? description : description + "\n" + QString::fromStdString(media));
 }
 
 void TPrefsForm::cbxScannersChange() {

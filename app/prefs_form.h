@@ -29,6 +29,8 @@ struct TCDWriterChoice {
     std::string DeviceID;
     // The drive's device node, such as "/dev/sr0"; empty when it has none.
     std::string DeviceNode;
+    // What the drive writes ("writes CD-R, DVD+R, BD-R"), shown in the description's tip.
+    std::string Writes;
 };
 
 class TPrefsForm : public QDialog {
@@ -83,6 +85,7 @@ private:
     TPrefs FPrefs;
     TScanSourceList* FScanner;
     std::vector<std::string> FDriveDescriptions;
+    std::vector<std::string> FDriveMedia;  // what each drive writes
     bool FScannersListed = false;
     bool FActivated = false;
     bool FSaveOnClose = true;

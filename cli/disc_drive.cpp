@@ -1,5 +1,6 @@
 #include "disc_drive.h"
 
+#include "writable_media.h"
 #include "recorder_steps.h"
 #include "transport.h"
 
@@ -7,24 +8,6 @@
 #include <iostream>
 #include <thread>
 
-namespace {
-
-std::string WritingCapabilities(uint16_t capabilities) {
-    const struct {
-        uint16_t Bit;
-        const char* Name;
-    } kinds[] = {{cpCDRWrite, "CD-R"}, {cpCDRWWrite, "CD-RW"}, {cpDVDRWrite, "DVD-R/RW"}, {cpDVDRAMWrite, "DVD-RAM"}};
-    std::string media;
-    for (const auto& kind : kinds)
-        if (capabilities & kind.Bit) media += (media.empty() ? "" : ", ") + std::string(kind.Name);
-    if (media.empty()) return "writes nothing";
-    std::string text = "writes " + media;
-    if (capabilities & cpTestWrite) text += "; test writes";
-    if (capabilities & cpUnderrunProtection) text += "; buffer underrun protection";
-    return text;
-}
-
-} // namespace
 
 bool OpenRecorder(TMCDBurner& burner, char letter, std::string& error) {
     if (!burner.InitializeASPI(true)) {
@@ -55,7 +38,7 @@ std::string DriveListText(TMCDBurner& burner) {
         text += id;
         const char letter = id.size() > 7 ? id[6] : '?';
         if (nodes && letter >= 'D' && letter <= 'Z') text += " (/dev/sr" + std::to_string(letter - 'D') + ")";
-        text += "\n    " + WritingCapabilities(burner.Capabilities()) + "\n";
+        text += "\n    " + WritableMediaText(burner) + "\n";
     }
     return text;
 }

@@ -234,8 +234,10 @@ bool TMCDBurner::PrepareImage(bool ToFile) {
     StartSector = 0;
     if (!ToFile) {
         CurrentDiscType = GetDiscType();
-        const bool dvdKind = CurrentDiscType >= dtDVDR && CurrentDiscType <= dtDVDPlusRW;
-        if (!dvdKind && !NextWritableAddress()) DebugMessage(">>> ERROR GETTING NEXT WRITABLE ADDRESS", 0);
+        // DVD+R and BD-R are appended to like CDs; the other DVDs and Blu-ray discs start at 0.
+        const bool startsAtZero = (CurrentDiscType >= dtDVDR && CurrentDiscType <= dtDVDPlusRW) ||
+                                  CurrentDiscType == dtBDROM || CurrentDiscType == dtBDRE;
+        if (!startsAtZero && !NextWritableAddress()) DebugMessage(">>> ERROR GETTING NEXT WRITABLE ADDRESS", 0);
         if (StartSector > 0xF0000000u) {
             DebugMessage(">>> ERROR GETTING NEXT WRITABLE ADDRESS # 2", 0);
             StartSector = 0;

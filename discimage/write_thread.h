@@ -45,7 +45,8 @@ private:
     void FinalizeDrive();
     void NoteAbortWhileFinalizing();
     void WaitForDVDRFinalization();
-    void CloseSession();
+    void Close(uint8_t function);  // CLOSE TRACK/SESSION with that close function
+    void FormatDisc();
     void RaiseFinalizingTrack();
 
     TMCDBurner& FBurner;

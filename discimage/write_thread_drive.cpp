@@ -20,6 +20,16 @@ constexpr int kPollEveryGroups = 5;
 // A DVD-R lead-out takes 15 to 20 minutes on slow drives; a drive silent for far longer is lost.
 constexpr int kDVDRFinalizeLimitMs = 45 * 60 * 1000;
 constexpr int kDVDRFinalizePollMs = 1000;
+// A first BD-RE format with the immediate bit: the drive answers "format in progress" meanwhile.
+constexpr int kFormatWaitMs = 1800000;
+constexpr int kFormatPollMs = 2000;
+// Close functions of CLOSE TRACK/SESSION for DVD+R and BD-R.
+constexpr uint8_t kCloseTrack = 0x01;
+constexpr uint8_t kCloseSession = 0x02;  // the disc stays appendable
+constexpr uint8_t kFinalizeDisc = 0x06;  // the session is closed and the disc finalised
+// One times speed in KB/s, for the start line: the CD unit is the engine's own.
+constexpr double kDVDSpeedKBs = 1385;
+constexpr double kBDSpeedKBs = 4495;
 
 bool IsDVDRFamily(uint16_t discType) {
     return discType == dtDVDR || discType == dtDVDRW || discType == dtDVDRWSeq;
@@ -27,6 +37,11 @@ bool IsDVDRFamily(uint16_t discType) {
 
 bool IsDVD(uint16_t discType) {
     return IsDVDRFamily(discType) || discType == dtDVDPlusRW;
+}
+
+// DVD+R, DVD+R DL and Blu-ray: no REZERO UNIT, speeds in their own unit.
+bool IsNewerMedium(uint16_t discType) {
+    return discType >= dtDVDPlusR && discType <= dtBDRE;
 }
 
 // A refusal that goes away by waiting: BUSY status, or LOGICAL UNIT NOT READY (04h) such as a
@@ -68,16 +83,24 @@ bool TThWrite::PrepareDrive() {
         return false;
     }
     if (FDiscType != dtDVDRAM) FBurner.LoadEject(false);
-    if (FDiscType != dtDVDPlusRW) FBurner.RezeroUnit();
+    if (FDiscType != dtDVDPlusRW && !IsNewerMedium(FDiscType)) FBurner.RezeroUnit();
     if (FDiscType != dtDVDRAM) FBurner.SetCDSpeed(FBurner.ReadSpeed, FBurner.WriteSpeed());
     FBurner.WaitReady(10000, 1000);
     FBurner.SetWriteParameters(FBurner.TestWrite, FBurner.UnderrunProtection, FDiscType);
     const uint16_t speed = FBurner.CurrentWriteSpeed();
     if (IsDVDRFamily(FDiscType)) ReserveDVDRTrack();
+    if (FDiscType == dtBDRE && FBurner.NeedsFormat()) FormatDisc();
     FBurner.WaitReady(10000, 1000);
     if (FDiscType != dtDVDRAM && !FBurner.TestWrite && FBurner.PerformOPC) FBurner.SendOPC();
     AnnounceStart(speed);
     return true;
+}
+
+// A BD-RE fresh from the shop is formatted once (quickly, with the default spare areas);
+// the writes wait until the drive is ready again.
+void TThWrite::FormatDisc() {
+    FBurner.QuickFormat();
+    FBurner.WaitReady(kFormatWaitMs, kFormatPollMs);
 }
 
 // A DVD-R family disc is written in one piece (Disc At Once) into a track reserved for it.
@@ -90,7 +113,10 @@ void TThWrite::ReserveDVDRTrack() {
 
 void TThWrite::AnnounceStart(uint16_t speed) {
     // Speeds are counted in CD units of 176.46 KB/s; a DVD unit is about seven of them.
-    const long shown = IsDVD(FDiscType) ? std::lround(speed / 7.0) : speed;
+    long shown = IsDVD(FDiscType) ? std::lround(speed / 7.0) : speed;
+    // Newer media show it in their own unit, from the drive's figure in KB/s.
+    const uint16_t kbs = FBurner.CapabilityPage().CurrentWriteSpeed;
+    if (IsNewerMedium(FDiscType)) shown = std::lround(kbs / (IsBluRay(FDiscType) ? kBDSpeedKBs : kDVDSpeedKBs));
     FBurner.DebugMessage(std::string(">>> STARTING WRITE PROCESS ON ") + DiscTypeName(FDiscType) + " AT " +
                              std::to_string(shown) + "X",
                          1);
@@ -148,15 +174,21 @@ void TThWrite::FinalizeDrive() {
     if (!FCache.ErrorText().empty()) return;
 
     FBurner.SetWriteParameters(FBurner.TestWrite, false, FDiscType);
-    const bool closes = !FBurner.TestWrite && FDiscType != dtDVDRAM && !IsDVDRFamily(FDiscType);
-    if (closes && FBurner.FinalizeTrack) {
+    // DVD-RAM and BD-RE have nothing to close; the DVD-R family closed itself.
+    const bool closes = !FBurner.TestWrite && FBurner.FinalizeTrack && FDiscType != dtDVDRAM && FDiscType != dtBDRE &&
+                        !IsDVDRFamily(FDiscType);
+    if (closes && IsTrackRecordedDisc(FDiscType)) {
+        // DVD+R and BD-R: the track, then the session, which finalises the disc when asked.
+        Close(kCloseTrack);
+        Close(FBurner.FinalizeDisc ? kFinalizeDisc : kCloseSession);
+    } else if (closes) {
         FBurner.SetWriteParameters(FBurner.TestWrite, FBurner.UnderrunProtection, FDiscType);
-        CloseSession();
+        Close(kCloseSession);
     }
     FBurner.WaitReady(240000, 5000);
     FBurner.LoadEject(false);
     FBurner.AllowMediumRemoval(true);
-    if (!IsDVD(FDiscType) && FDiscType != dtDVDRAM) FBurner.RezeroUnit();
+    if (!IsDVD(FDiscType) && FDiscType != dtDVDRAM && !IsNewerMedium(FDiscType)) FBurner.RezeroUnit();
     NoteAbortWhileFinalizing();
 }
 
@@ -193,11 +225,11 @@ void TThWrite::WaitForDVDRFinalization() {
 
 // A busy drive gets a second every time; after any other failure one more attempt is made.
 // Neither outcome changes the job's result.
-void TThWrite::CloseSession() {
+void TThWrite::Close(uint8_t function) {
     for (int attempt = 0; attempt < kCloseAttempts; ++attempt) {
-        if (FBurner.CloseTrackSession(false, TSCSIDevice::CloseImmediate)) return;
+        if (FBurner.CloseFunction(function, TSCSIDevice::CloseImmediate)) return;
         if (!DriveBusy(FBurner)) {
-            FBurner.CloseTrackSession(false, TSCSIDevice::CloseImmediate);
+            FBurner.CloseFunction(function, TSCSIDevice::CloseImmediate);
             return;
         }
         if (!FBurner.DrivePause(kCloseRetryMs)) return;

@@ -190,10 +190,30 @@ bool TSCSIDevice::ModeSense10(uint8_t Page, bool Defaults, uint8_t* Buffer, uint
 
 bool TSCSIDevice::CloseTrackSession(bool Track, bool Immediate)
 {
+    return CloseFunction(Track ? 0x01 : 0x02, Immediate);
+}
+
+bool TSCSIDevice::CloseFunction(uint8_t Function, bool Immediate)
+{
     auto srb = Request(NoData, 0x5B, 10);
     srb.CDBByte[1] = Immediate ? 0x01 : 0x00;
-    srb.CDBByte[2] = Track ? 0x01 : 0x02;
+    srb.CDBByte[2] = Function;
     return Run(srb, 180000);
+}
+
+bool TSCSIDevice::ReadFormatCapacities(uint8_t* Buffer, uint8_t Length)
+{
+    std::fill_n(Buffer, Length, 0);
+    auto srb = Request(DataIn, 0x23, 10, Buffer, Length);
+    PutBE16(&srb.CDBByte[7], Length);
+    return Run(srb, 10000);
+}
+
+bool TSCSIDevice::FormatUnit(const uint8_t* List, uint8_t Length)
+{
+    auto srb = Request(DataOut, 0x04, 6, List, Length);
+    srb.CDBByte[1] = 0x11;  // FmtData, format code 001b
+    return Run(srb, 10000);
 }
 
 bool TSCSIDevice::ReadBufferCapacity()

@@ -47,6 +47,12 @@ uint16_t DiscTypeOfProfile(uint16_t Profile)
     case 0x0020: return dtDDCDROM;
     case 0x0021: return dtDDCDR;
     case 0x0022: return dtDDCDRW;
+    case 0x001B: return dtDVDPlusR;
+    case 0x002B: return dtDVDPlusRDL;
+    case 0x0040: return dtBDROM;
+    case 0x0041: return dtBDR;  // sequential recording
+    case 0x0042: return dtBDR;  // random recording
+    case 0x0043: return dtBDRE;
     default: return dtUnknown;
     }
 }
@@ -61,7 +67,8 @@ bool IsDVDRFamily(uint16_t DiscType)
 const char* DiscTypeName(uint16_t DiscType)
 {
     static const char* const names[] = {"UNKNOWN", "CD-ROM",  "CD-R",   "CD-RW",    "DVD-ROM", "DVD-R",  "DVD-RAM",
-                                        "DVD-RW",  "DVD-RW",  "DVD+RW", "DDCD-ROM", "DDCD-R",  "DDCD-RW"};
+                                        "DVD-RW",  "DVD-RW",  "DVD+RW", "DDCD-ROM", "DDCD-R",  "DDCD-RW",
+                                        "DVD+R",   "DVD+R DL", "BD-ROM", "BD-R",    "BD-RE"};
     return DiscType < std::size(names) ? names[DiscType] : names[0];
 }
 
@@ -207,7 +214,11 @@ uint32_t TSCSIDevice::FreeBlocks()
     SetWriteParameters(false, UnderrunProtection, CurrentDiscType);
     FinalizeDisc = keptFinalize;
 
-    const uint8_t track = GetDiscType() < dtDVDROM ? 0xFF : 1;
+    // CDs, DVD+R and BD-R are appended to in their invisible track; other discs have one track.
+    const uint16_t discType = GetDiscType();
+    if (discType == dtBDRE && NeedsFormat())
+        return FormattedBlocks();
+    const uint8_t track = discType < dtDVDROM || IsTrackRecordedDisc(discType) ? 0xFF : 1;
     if (ReadTrackInfo(track))
         return FTrackInfo.FreeBlocks;
     if (ReadTrackInfo(uint8_t(LastSessionNumber() + 1)))
@@ -233,7 +244,7 @@ bool TSCSIDevice::NextWritableAddress()
 
 bool TSCSIDevice::SetWriteParameters(bool ATestWrite, bool AUnderrunProtection, uint16_t DiscType)
 {
-    if (DiscType == dtDVDRAM)
+    if (HasNoWriteParameters(DiscType))
         return true;
     uint8_t answer[512];
     if (!ModeSense10(0x05, false, answer, sizeof answer))

@@ -32,8 +32,31 @@ using TDriveWaitEvent = std::function<void(TSCSIDevice* Sender, int Seconds)>;
 // Disc type codes (CurrentDiscType).
 enum : uint16_t {
     dtUnknown = 0, dtCDROM = 1, dtCDR = 2, dtCDRW = 3, dtDVDROM = 4, dtDVDR = 5, dtDVDRAM = 6,
-    dtDVDRW = 7, dtDVDRWSeq = 8, dtDVDPlusRW = 9, dtDDCDROM = 10, dtDDCDR = 11, dtDDCDRW = 12
+    dtDVDRW = 7, dtDVDRWSeq = 8, dtDVDPlusRW = 9, dtDDCDROM = 10, dtDDCDR = 11, dtDDCDRW = 12,
+    dtDVDPlusR = 13, dtDVDPlusRDL = 14, dtBDROM = 15, dtBDR = 16, dtBDRE = 17
 };
+
+// DVD+R, DVD+R DL and BD-R: recorded from the next writable address of the invisible track,
+// then the track and the session are closed. They have no write parameters page.
+inline bool IsTrackRecordedDisc(uint16_t DiscType)
+{
+    return DiscType == dtDVDPlusR || DiscType == dtDVDPlusRDL || DiscType == dtBDR;
+}
+
+inline bool IsBluRay(uint16_t DiscType)
+{
+    return DiscType == dtBDROM || DiscType == dtBDR || DiscType == dtBDRE;
+}
+
+// Discs that take no write parameters page (05h): DVD-RAM, DVD+R, DVD+R DL and Blu-ray.
+inline bool HasNoWriteParameters(uint16_t DiscType)
+{
+    return DiscType == dtDVDRAM || IsTrackRecordedDisc(DiscType) || IsBluRay(DiscType);
+}
+
+// Write features a drive reports in GET CONFIGURATION (WriteFeatures): media that the
+// capabilities page 2Ah cannot name.
+enum : uint8_t { wfDVDPlusR = 0x01, wfDVDPlusRDL = 0x02, wfBDR = 0x04, wfBDRE = 0x08 };
 
 // Capability bits (Capabilities).
 enum : uint16_t {
@@ -128,6 +151,10 @@ public:
     bool ModeSelect10(const uint8_t* List, uint8_t Length);
     bool ModeSense10(uint8_t Page, bool Defaults, uint8_t* Buffer, uint16_t Length);
     bool CloseTrackSession(bool Track, bool Immediate);
+    // CLOSE TRACK/SESSION with any close function (001b track, 010b session, 110b finalise).
+    bool CloseFunction(uint8_t Function, bool Immediate);
+    bool ReadFormatCapacities(uint8_t* Buffer, uint8_t Length);
+    bool FormatUnit(const uint8_t* List, uint8_t Length);
     bool ReadBufferCapacity();
     bool SetStreaming(const uint8_t* Descriptor, uint16_t Length);
     bool SetCDSpeed(uint16_t ReadX, uint16_t WriteX);
@@ -147,6 +174,15 @@ public:
     // Whether the drive can make a test write (the whole recording with the laser off) on a
     // disc of this type. Without it, a recording asked to be a test would be a real one.
     bool CanTestWrite(uint16_t DiscType);
+    // Whether the disc (a BD-RE) has never been formatted: it must be before it can be written.
+    bool NeedsFormat();
+    // The blocks a BD-RE holds once formatted with the drive's default spare areas; 0 unknown.
+    uint32_t FormattedBlocks();
+    // Formats such a disc with the drive's default spare areas, with the immediate bit; the
+    // caller waits for the drive to be ready again.
+    bool QuickFormat();
+    // The write features of GET CONFIGURATION (wf... bits); 0 without GET CONFIGURATION.
+    uint8_t ReadWriteFeatures();
 
     const TCapabilityPage& CapabilityPage() const { return FCapabilityPage; }
     uint16_t Capabilities() const { return FCapabilities; }

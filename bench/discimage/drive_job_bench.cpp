@@ -6,6 +6,12 @@
 // exists, so that the disk's write-back does not decide the result. FOTOLARK_BENCH_DISCARD=1
 // sends both jobs' output to /dev/null instead: then only the engines' own paths are
 // compared, without the system's cost of finding memory for a new image.
+// FOTOLARK_BENCH_MEDIUM picks the virtual recorder's blank disc (default cdr; dvdplusr, bdr
+// ...), FOTOLARK_BENCH_HASH=1 makes it keep only a SHA-256 of the recording, and
+// FOTOLARK_BENCH_SPARSE=1 makes the photos sparse files on the temporary folder's disk: so a
+// 4.4 GB DVD+R layout needs neither memory nor disk space:
+//   FOTOLARK_BENCH_MB=4500 FOTOLARK_BENCH_MEDIUM=dvdplusr FOTOLARK_BENCH_HASH=1
+//   FOTOLARK_BENCH_SPARSE=1 FOTOLARK_BENCH_DISCARD=1 drive_job_bench
 #include "mcdburner.h"
 #include "transport.h"
 
@@ -26,6 +32,11 @@ namespace {
 
 constexpr int64_t kPhotoBytes = 2621440;  // 2.5 MB
 
+std::string Setting(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
 // The drive's own waits (ready polls, lead-out) are not the engine's throughput.
 class TNoWaitBurner : public TMCDBurner {
 protected:
@@ -39,12 +50,16 @@ struct TLayout {
     TLayout() {
         const char* size = std::getenv("FOTOLARK_BENCH_MB");
         Photos = static_cast<int>((size ? std::atoll(size) : 600) * 1048576 / kPhotoBytes);
-        Folder = (fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path()) /
+        const bool sparse = Setting("FOTOLARK_BENCH_SPARSE") == "1";
+        Folder = (fs::exists("/dev/shm") && !sparse ? fs::path("/dev/shm") : fs::temp_directory_path()) /
                  ("fotolark-drive-bench-" + std::to_string(getpid()));
         fs::create_directories(Folder / "Images");
         std::string bytes(kPhotoBytes, '\0');
         for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 2654435761u >> 24);
-        for (int n = 0; n < Photos; ++n) std::ofstream(Photo(n), std::ios::binary) << bytes;
+        for (int n = 0; n < Photos; ++n) {
+            std::ofstream(Photo(n), std::ios::binary) << (sparse ? "" : bytes);
+            if (sparse) fs::resize_file(Photo(n), kPhotoBytes);
+        }
     }
     ~TLayout() {
         std::error_code ignored;
@@ -110,7 +125,10 @@ void IsoFileJob(benchmark::State& state) {
 void DriveJob(benchmark::State& state) {
     if (chdir(VIRTUAL_RECORDER_DIR) != 0) return state.SkipWithError("no virtual recorder");
     const std::string disc = OutputPath("disc.img");
-    setenv("VREC_DRIVES", ("letter=D,medium=cdr,image=" + disc).c_str(), 1);
+    const std::string medium = Setting("FOTOLARK_BENCH_MEDIUM").empty() ? "cdr" : Setting("FOTOLARK_BENCH_MEDIUM");
+    const std::string keep = Setting("FOTOLARK_BENCH_HASH") == "1" ? "hash=" + (Layout().Folder / "disc.sha256").string()
+                                                                    : "image=" + disc;
+    setenv("VREC_DRIVES", ("letter=D,medium=" + medium + "," + keep).c_str(), 1);
     int64_t bytes = 0, waits = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -121,7 +139,10 @@ void DriveJob(benchmark::State& state) {
         Layout().FillTree(*burner);
         burner->PrepareImage(false);
         state.ResumeTiming();
-        if (!RunJob(*burner, [&] { burner->BurnCD(); }).empty()) state.SkipWithError("the drive job failed");
+        if (const std::string error = RunJob(*burner, [&] { burner->BurnCD(); }); !error.empty()) {
+            state.SkipWithError(("the drive job failed: " + error).c_str());
+            break;
+        }
         bytes += burner->BytesWritten();
         waits += burner->CacheWaits();
         state.PauseTiming();

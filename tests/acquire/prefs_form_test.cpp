@@ -42,8 +42,8 @@ QByteArray SettingsFileBytes() {
 }
 
 const std::vector<TCDWriterChoice> kTwoWriters{
-    {"0:0:0,D: VIRTUAL  CD-RW ONE       1.00", "/dev/sr0"},
-    {"0:1:0,E: VIRTUAL  CD-RW TWO       2.00", "/dev/sr1"},
+    {"0:0:0,D: VIRTUAL  CD-RW ONE       1.00", "/dev/sr0", ""},
+    {"0:1:0,E: VIRTUAL  CD-RW TWO       2.00", "/dev/sr1", ""},
 };
 
 class PrefsFormTest : public ::testing::Test {
@@ -177,6 +177,16 @@ TEST_F(PrefsFormTest, StoredWriterIsPreselectedWithItsDescription) {
     EXPECT_EQ(form.lblCDDesc->text(), "VIRTUAL CD-RW ONE 1.00 (/dev/sr0)");
     form.btnOk->click();
     EXPECT_EQ(TPrefs().CDWriter, "D:");
+}
+
+// What each drive writes is in the description's tip; the label keeps its single line.
+TEST_F(PrefsFormTest, TheDescriptionTipTellsWhatTheDriveWrites) {
+    TPrefsForm& form = Form({{"0:0:0,D: VIRTUAL  BD WRITER       1.00", "/dev/sr0", "writes CD-R, DVD+R, BD-R, BD-RE"},
+                             {"0:1:0,E: VIRTUAL  CD-RW TWO       2.00", "/dev/sr1", ""}});
+    EXPECT_EQ(form.lblCDDesc->text(), "VIRTUAL BD WRITER 1.00 (/dev/sr0)");
+    EXPECT_EQ(form.lblCDDesc->toolTip(), "VIRTUAL BD WRITER 1.00 (/dev/sr0)\nwrites CD-R, DVD+R, BD-R, BD-RE");
+    form.cbxCDR->setCurrentIndex(1);
+    EXPECT_EQ(form.lblCDDesc->toolTip(), "VIRTUAL CD-RW TWO 2.00 (/dev/sr1)");
 }
 
 TEST_F(PrefsFormTest, WriterSettingFollowsTheListOnOk) {

@@ -79,7 +79,9 @@ TEST_F(TCDRecorderTest, TheFirstDisplayAsksForABlankDisc) {
         const char* Settings;
         int32_t Capacity;
         const char* Message;
-    } cases[] = {{true, "", 333000, ""}, {true, ",notready=5", 333000, ""}, {false, "", 333000, "Assuming 650 MB CD-R"}};
+    } cases[] = {{true, "", 333000, ""}, {true, ",notready=5", 333000, ""}, {false, "", 333000, "Assuming 650 MB CD-R"},
+                 {true, ",medium=dvdplusr", 2295104, ""}, {true, ",medium=dvdplusrdl", 4173824, ""},
+                 {true, ",medium=bdr", 12219392, ""}, {true, ",medium=bdre", 11826176, ""}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Settings);
         Form.reset();

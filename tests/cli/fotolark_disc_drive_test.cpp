@@ -1,7 +1,6 @@
 // fotolark-disc --drive against the virtual recorder: the recorded discs read back with the
 // public ISO readers as the same files as the image-file output.
-#include "album_folder.h"
-#include "disc_tool_fixture.h"
+#include "disc_drive_fixture.h"
 #include "disc_options.h"
 
 #include <gtest/gtest.h>
@@ -46,64 +45,6 @@ TEST(DriveOptionsTest, DriveNamesAndUsageErrors) {
     EXPECT_TRUE(options.ListDrives);
 }
 
-class FotolarkDiscDriveTest : public TDiscToolFixture {
-protected:
-    std::string Disc = Scratch.Path() + "/disc.img";
-    std::string LogPath = Scratch.Path() + "/vrec.log";
-
-    void SetUp() override {
-        for (const auto& node : fs::directory_iterator("/dev"))
-            if (node.path().filename().string().rfind("sr", 0) == 0)
-                GTEST_SKIP() << "this machine has a real CD/DVD drive, which the tool would prefer";
-        TDiscToolFixture::SetUp();
-    }
-
-    // Runs the tool with the virtual recorder's drive D: described by `drive`.
-    TCommandResult Run(const std::string& drive, const std::string& arguments) {
-        return RunCommand("TMPDIR=" + Quote(Temp) + " LD_LIBRARY_PATH=" + Quote(VIRTUAL_RECORDER_DIR) +
-                          " VREC_DRIVES=" + Quote("letter=D,image=" + Disc + "," + drive) + " VREC_LOG=" +
-                          Quote(LogPath) + " " + Quote(FOTOLARK_DISC) + " " + arguments);
-    }
-    std::string AlbumArguments() const {
-        return " --title 'Summer 2004' --base " + Quote(Scratch.Path() + "/base") + " --viewer " + Quote(Viewer);
-    }
-    int Requests(const std::string& cdbStart) const {
-        std::ifstream log(LogPath);
-        int count = 0;
-        for (std::string line; std::getline(log, line);) count += line.find("CDB " + cdbStart) != std::string::npos;
-        return count;
-    }
-    // Every file of the volume in `image`, extracted by xorriso.
-    std::string Extract(const std::string& image, const std::string& name) { return ExtractTree(image, "norock", name); }
-    // The two trees hold the same files with the same bytes.
-    static void ExpectSameFiles(const std::string& expected, const std::string& actual) {
-        int files = 0;
-        for (const auto& entry : fs::recursive_directory_iterator(expected)) {
-            if (!entry.is_regular_file()) continue;
-            const std::string relative = fs::relative(entry.path(), expected).string();
-            EXPECT_TRUE(ReadBytes(entry.path().string()) == ReadBytes(actual + "/" + relative)) << relative;
-            ++files;
-        }
-        EXPECT_EQ(files, 4 + 2 * 4 + 9) << "autorun, title, viewer, catalogue, four photos and four thumbnails, "
-                                           "index.html and Web/ with two album pages, five photo pages and the style";
-    }
-    // The block the recording started at: the address of the first WRITE (10).
-    uint32_t FirstWriteAddress() const {
-        std::ifstream log(LogPath);
-        for (std::string line; std::getline(log, line);) {
-            const size_t at = line.find("CDB 2A ");
-            if (at == std::string::npos) continue;
-            std::istringstream cdb(line.substr(at + 4));
-            std::string byte;
-            uint32_t lba = 0;
-            for (int i = 0; i < 6 && cdb >> byte; ++i)
-                if (i >= 2) lba = lba << 8 | static_cast<uint32_t>(std::stoul(byte, nullptr, 16));
-            return lba;
-        }
-        return 0;
-    }
-};
-
 TEST_F(FotolarkDiscDriveTest, ListsTheDrivesWithWhatTheyWrite) {
     const TCommandResult run = RunCommand("LD_LIBRARY_PATH=" + Quote(VIRTUAL_RECORDER_DIR) +
                                           " VREC_DRIVES='letter=D;letter=E,dvd=0,testwrite=0,buf=0' " +
@@ -115,6 +56,23 @@ TEST_F(FotolarkDiscDriveTest, ListsTheDrivesWithWhatTheyWrite) {
         << run.Output;
     EXPECT_NE(run.Output.find("0:1:0,E: FOTOLARKVIRTUAL RECORDER1.00\n    writes CD-R, CD-RW\n"), std::string::npos)
         << run.Output;
+}
+
+// DVD+R and Blu-ray writers are known by the write features of GET CONFIGURATION.
+TEST_F(FotolarkDiscDriveTest, ListsTheNewerMediaFromTheWriteFeatures) {
+    const TCommandResult run = RunCommand("LD_LIBRARY_PATH=" + Quote(VIRTUAL_RECORDER_DIR) +
+                                          " VREC_DRIVES='letter=D,plusr=1;letter=E,bd=1,dvd=0;letter=F,plusr=1,bd=1,getconfig=0' " +
+                                          Quote(FOTOLARK_DISC) + " --list-drives");
+    ASSERT_EQ(run.Status, 0) << run.Output;
+    for (const char* listed :
+         {"0:0:0,D: FOTOLARKVIRTUAL RECORDER1.00\n    writes CD-R, CD-RW, DVD-R/RW, DVD+R, DVD+R DL; test writes; "
+          "buffer underrun protection\n",
+          "0:1:0,E: FOTOLARKVIRTUAL RECORDER1.00\n    writes CD-R, CD-RW, BD-R, BD-RE; test writes; buffer underrun "
+          "protection\n",
+          // Without GET CONFIGURATION only the capabilities page speaks.
+          "0:2:0,F: FOTOLARKVIRTUAL RECORDER1.00\n    writes CD-R, CD-RW, DVD-R/RW; test writes; buffer underrun "
+          "protection\n"})
+        EXPECT_NE(run.Output.find(listed), std::string::npos) << listed << "\n" << run.Output;
 }
 
 TEST_F(FotolarkDiscDriveTest, BlankCdrHoldsTheFilesOfTheImageFile) {

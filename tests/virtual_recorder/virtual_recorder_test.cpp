@@ -351,4 +351,34 @@ TEST(VirtualRecorder, RecordedDataGoesToTheImageFileAndTheLog)
     std::remove(log);
 }
 
+// hash=FILE keeps a SHA-256 of the recorded data instead of the data itself.
+TEST(VirtualRecorder, HashOnlyKeepsTheDigestOfTheRecordedData)
+{
+    char digest[] = "/tmp/vrec-digest-XXXXXX";
+    char same[] = "/tmp/vrec-same-XXXXXX";
+    close(mkstemp(digest));
+    close(mkstemp(same));
+    PowerUp(std::string("medium=dvdplusr,hash=") + digest);
+    ASSERT_TRUE(Write10(0, 16, 0x11).Good());
+    ASSERT_TRUE(Write10(16, 4, 0x22).Good());
+    EXPECT_TRUE(Read10(0, 1).Sense(MediumError, 0x11, 0x00)) << "the data was not kept";
+    ASSERT_TRUE(Send({0x35, 0, 0, 0, 0, 0, 0, 0, 0, 0}).Good());
+    {
+        std::ofstream bytes(same, std::ios::binary);
+        bytes << std::string(16 * 2048, '\x11') << std::string(4 * 2048, '\x22');
+    }
+    std::string expected(64, ' ');
+    FILE* pipe = popen((std::string("sha256sum ") + same).c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    ASSERT_EQ(fread(expected.data(), 1, 64, pipe), 64u);
+    pclose(pipe);
+    std::ifstream kept(digest);
+    std::string line;
+    std::getline(kept, line);
+    EXPECT_EQ(line, expected);
+    PowerUp("");
+    std::remove(digest);
+    std::remove(same);
+}
+
 }  // namespace

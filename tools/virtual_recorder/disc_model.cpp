@@ -13,6 +13,19 @@ constexpr uint32_t FirstSessionGap = 11400;   // lead-out 6750 + lead-in 4500 + 
 constexpr uint32_t LaterSessionGap = 6900;    // lead-out 2250 + lead-in 4500 + pregap 150
 constexpr uint32_t TrackGap = 152;            // run-out 2 + pregap 150 between TAO tracks
 constexpr uint32_t EarlierSessionBlocks = 20000;
+constexpr uint32_t DVDPlusRCapacity = 2295104;
+constexpr uint32_t DVDPlusRDLCapacity = 4173824;
+constexpr uint32_t BDCapacity = 12219392;          // single layer, no spare areas
+constexpr uint32_t BDREDefaultCapacity = 11826176; // with the default spare areas
+constexpr uint32_t DVDPlusRSessionGap = 3072;      // closure of a session and intro of the next one
+// Tracks start on whole ECC blocks (DVD+R) or clusters (BD-R).
+constexpr uint32_t DVDPlusRUnit = 16;
+constexpr uint32_t BDRUnit = 32;
+
+uint32_t RoundUp(uint32_t Lba, uint32_t Unit)
+{
+    return (Lba + Unit - 1) / Unit * Unit;
+}
 
 }  // namespace
 
@@ -47,6 +60,26 @@ bool TDisc::Load(const std::string& Name)
         OpenNewTrack(0, 1);
         return true;
     }
+    if (Name == "dvdplusr" || Name == "dvdplusrdl" || Name == "bdr") {
+        FKind = Name == "bdr" ? TMediumKind::BDR : Name == "dvdplusr" ? TMediumKind::DVDPlusR : TMediumKind::DVDPlusRDL;
+        FCapacity = Name == "bdr" ? BDCapacity : Name == "dvdplusr" ? DVDPlusRCapacity : DVDPlusRDLCapacity;
+        OpenNewTrack(0, 1);
+        return true;
+    }
+    if (Name == "bdrom") {
+        FKind = TMediumKind::BDROM;
+        FCapacity = BDCapacity;
+        FTracks.push_back(TTrack{1, 1, 0, EarlierSessionBlocks, 0, true});
+        FComplete = true;
+        FClosedSessions = 1;
+        return true;
+    }
+    if (Name == "bdre" || Name == "bdre-formatted") {
+        FKind = TMediumKind::BDRE;
+        FFormatted = Name == "bdre-formatted";
+        FCapacity = FFormatted ? BDREDefaultCapacity : BDCapacity;
+        return true;
+    }
     if (Name == "dvdram" || Name == "dvdplusrw") {
         FKind = Name == "dvdram" ? TMediumKind::DVDRAM : TMediumKind::DVDPlusRW;
         FCapacity = Name == "dvdram" ? DVDRAMCapacity : DVDCapacity;
@@ -67,7 +100,24 @@ bool TDisc::IsErasable() const
 
 bool TDisc::IsSequentialRecordable() const
 {
-    return FKind == TMediumKind::CDR || FKind == TMediumKind::CDRW || IsDVDRFamily();
+    return FKind == TMediumKind::CDR || FKind == TMediumKind::CDRW || IsDVDRFamily() || IsPlusOrBDR();
+}
+
+void TDisc::Format(uint32_t Blocks)
+{
+    FFormatted = true;
+    FCapacity = Blocks;
+    FRandomRecorded.clear();
+}
+
+uint32_t TDisc::BDREDefaultFormatBlocks()
+{
+    return BDREDefaultCapacity;
+}
+
+uint32_t TDisc::BDREMaximumBlocks()
+{
+    return BDCapacity;
 }
 
 uint16_t TDisc::Profile() const
@@ -81,6 +131,11 @@ uint16_t TDisc::Profile() const
     case TMediumKind::DVDRW: return 0x0014;  // sequential recording
     case TMediumKind::DVDRAM: return 0x0012;
     case TMediumKind::DVDPlusRW: return 0x001A;
+    case TMediumKind::DVDPlusR: return 0x001B;
+    case TMediumKind::DVDPlusRDL: return 0x002B;
+    case TMediumKind::BDROM: return 0x0040;
+    case TMediumKind::BDR: return 0x0041;  // sequential recording mode
+    case TMediumKind::BDRE: return 0x0043;
     }
     return 0;
 }
@@ -88,7 +143,7 @@ uint16_t TDisc::Profile() const
 TDiscStatus TDisc::Status() const
 {
     if (IsRandomWritable())
-        return FKind == TMediumKind::DVDRAM ? dsRandom : dsComplete;
+        return FKind == TMediumKind::DVDRAM ? dsRandom : FFormatted ? dsComplete : dsEmpty;
     if (FComplete)
         return dsComplete;
     bool used = std::any_of(FTracks.begin(), FTracks.end(), [](const TTrack& t) { return t.Used(); });
@@ -176,7 +231,10 @@ void TDisc::Record(uint32_t Blocks)
 
 void TDisc::RecordRandom(uint32_t Lba, uint32_t Blocks)
 {
-    FRandomRecorded.emplace_back(Lba, Lba + Blocks);
+    if (!FRandomRecorded.empty() && FRandomRecorded.back().second == Lba)
+        FRandomRecorded.back().second += Blocks;  // one range for a run of writes
+    else
+        FRandomRecorded.emplace_back(Lba, Lba + Blocks);
 }
 
 bool TDisc::IsRecorded(uint32_t Lba) const
@@ -200,7 +258,7 @@ bool TDisc::CloseTrack()
     if (!open || !open->Used())
         return false;
     open->Closed = true;
-    OpenNewTrack(open->Extent() + TrackGap, open->Session);
+    OpenNewTrack(NextTrackStart(open->Extent(), IsPlusOrBDR() ? 0 : TrackGap), open->Session);
     return true;
 }
 
@@ -223,9 +281,21 @@ bool TDisc::CloseSession(bool AllowNext)
         FComplete = true;
         return true;
     }
-    uint32_t gap = FClosedSessions == 1 ? FirstSessionGap : LaterSessionGap;
-    OpenNewTrack(FTracks.back().Extent() + gap, session + 1);
+    const uint32_t gap = IsDVDPlusR()                ? DVDPlusRSessionGap
+                         : FKind == TMediumKind::BDR ? 0  // BD-R sessions follow each other at once
+                         : FClosedSessions == 1      ? FirstSessionGap
+                                                     : LaterSessionGap;
+    OpenNewTrack(NextTrackStart(FTracks.back().Extent(), gap), session + 1);
     return true;
+}
+
+uint32_t TDisc::NextTrackStart(uint32_t Extent, uint32_t Gap) const
+{
+    if (IsDVDPlusR())
+        return RoundUp(Extent + Gap, DVDPlusRUnit);
+    if (FKind == TMediumKind::BDR)
+        return RoundUp(Extent + Gap, BDRUnit);
+    return Extent + Gap;
 }
 
 void TDisc::PadReservedTrack()

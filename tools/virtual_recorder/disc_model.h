@@ -8,7 +8,7 @@
 
 namespace vrec {
 
-enum class TMediumKind { None, CDROM, CDR, CDRW, DVDR, DVDRW, DVDRAM, DVDPlusRW };
+enum class TMediumKind { None, CDROM, CDR, CDRW, DVDR, DVDRW, DVDRAM, DVDPlusRW, DVDPlusR, DVDPlusRDL, BDROM, BDR, BDRE };
 
 // Disc status and session state as READ DISC INFORMATION reports them.
 enum TDiscStatus : uint8_t { dsEmpty = 0, dsIncomplete = 1, dsComplete = 2, dsRandom = 3 };
@@ -28,15 +28,32 @@ struct TTrack {
 class TDisc {
 public:
     // Kinds: "none", "cdrom", "cdr", "cdrw", "cdr-appendable", "closed", "dvdr", "dvdrw",
-    // "dvdram", "dvdplusrw". False for an unknown name.
+    // "dvdram", "dvdplusrw", "dvdplusr", "dvdplusrdl", "bdrom", "bdr", "bdre" (unformatted),
+    // "bdre-formatted". False for an unknown name.
     bool Load(const std::string& Name);
 
     TMediumKind Kind() const { return FKind; }
     bool Present() const { return FKind != TMediumKind::None; }
     bool IsCD() const;
     bool IsErasable() const;
-    bool IsRandomWritable() const { return FKind == TMediumKind::DVDRAM || FKind == TMediumKind::DVDPlusRW; }
-    bool IsSequentialRecordable() const;  // CD-R/RW, DVD-R/RW
+    bool IsRandomWritable() const
+    {
+        return FKind == TMediumKind::DVDRAM || FKind == TMediumKind::DVDPlusRW || FKind == TMediumKind::BDRE;
+    }
+    bool IsSequentialRecordable() const;  // CD-R/RW, DVD-R/RW, DVD+R (DL), BD-R
+    // DVD+R, DVD+R DL and BD-R: no write parameters; closed by the close function alone.
+    bool IsPlusOrBDR() const
+    {
+        return FKind == TMediumKind::DVDPlusR || FKind == TMediumKind::DVDPlusRDL || FKind == TMediumKind::BDR;
+    }
+    bool IsBluRay() const
+    {
+        return FKind == TMediumKind::BDROM || FKind == TMediumKind::BDR || FKind == TMediumKind::BDRE;
+    }
+    bool IsDVDPlusR() const { return FKind == TMediumKind::DVDPlusR || FKind == TMediumKind::DVDPlusRDL; }
+    // A BD-RE must be formatted before it can be written.
+    bool Formatted() const { return FFormatted; }
+    void Format(uint32_t Blocks);
     bool IsDVDRFamily() const { return FKind == TMediumKind::DVDR || FKind == TMediumKind::DVDRW; }
     uint16_t Profile() const;
     uint32_t Capacity() const { return FCapacity; }
@@ -64,17 +81,24 @@ public:
     // Closes the session; the disc stays appendable when AllowNext (CD only), else it is
     // complete. False when the session holds no data.
     bool CloseSession(bool AllowNext);
+    // The blocks a BD-RE holds formatted with the default spare areas, and without spares.
+    static uint32_t BDREDefaultFormatBlocks();
+    static uint32_t BDREMaximumBlocks();
     // A reserved track that was not written to its end is filled up (when the drive finalises).
     void PadReservedTrack();
 
 private:
     void OpenNewTrack(uint32_t Start, int Session);
     TTrack* OpenTrackMutable();
+    // Where a track starts Gap blocks after one that ends at Extent: on DVD+R at a whole ECC
+    // block, on BD-R at a whole cluster.
+    uint32_t NextTrackStart(uint32_t Extent, uint32_t Gap) const;
 
     TMediumKind FKind = TMediumKind::None;
     uint32_t FCapacity = 0;
     std::vector<TTrack> FTracks;  // the last one is open unless the disc is complete
     bool FComplete = false;
+    bool FFormatted = true;
     int FClosedSessions = 0;
     std::vector<std::pair<uint32_t, uint32_t>> FRandomRecorded;  // [start, end) on random media
 };

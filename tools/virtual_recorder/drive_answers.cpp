@@ -121,6 +121,10 @@ TVirtualDrive::TAnswer TVirtualDrive::ConfigurationData(uint8_t RequestType, uin
         profiles.insert(profiles.end(), {0x001A, 0x0014, 0x0013, 0x0011, 0x0010});
     if (FConfig.DVDRAM)
         profiles.push_back(0x0012);
+    if (FConfig.PlusR)
+        profiles.insert(profiles.end(), {0x001B, 0x002B});
+    if (FConfig.BD)
+        profiles.insert(profiles.end(), {0x0040, 0x0041, 0x0042, 0x0043});
     profiles.insert(profiles.end(), {0x000A, 0x0009, 0x0008});
     std::sort(profiles.begin(), profiles.end(), std::greater<>());
 
@@ -141,7 +145,20 @@ TVirtualDrive::TAnswer TVirtualDrive::ConfigurationData(uint8_t RequestType, uin
     features.push_back({0x002D, FDisc.IsCD() && FDisc.IsSequentialRecordable(), {writeFlags, 0, 0, 0}});
     if (FConfig.DVD)
         features.push_back({0x002F, FDisc.IsDVDRFamily(), {writeFlags, 0, 0, 0}});
+    if (FConfig.PlusR) {  // DVD+R and DVD+R Dual Layer, each with its Write bit
+        features.push_back({0x002B, FDisc.Kind() == TMediumKind::DVDPlusR, {0x01, 0, 0, 0}});
+        features.push_back({0x003B, FDisc.Kind() == TMediumKind::DVDPlusRDL, {0x01, 0, 0, 0}});
+    }
+    if (FConfig.BD) {
+        // BD Read and BD Write: class 0 bitmaps of the versions read and written (version 1 and 2).
+        TAnswer read(28, 0), write(20, 0);
+        for (int at : {8, 16, 24}) read[at + 1] = 0x06;  // BD-RE, BD-R, BD-ROM class 0
+        for (int at : {4, 12}) write[at + 1] = 0x06;     // BD-RE, BD-R class 0
+        features.push_back({0x0040, FDisc.IsBluRay(), read});
+        features.push_back({0x0041, FDisc.Kind() == TMediumKind::BDR || FDisc.Kind() == TMediumKind::BDRE, write});
+    }
 
+    std::sort(features.begin(), features.end(), [](const TFeature& a, const TFeature& b) { return a.Code < b.Code; });
     TAnswer answer(8, 0);
     PutBE16(&answer[6], current);
     for (const TFeature& feature : features) {

@@ -78,6 +78,9 @@ const std::map<std::string, TSetter>& Setters()
         {"revision", Text(&TDriveConfig::Revision)},
         {"medium", Text(&TDriveConfig::Medium)},
         {"image", Text(&TDriveConfig::ImageFile)},
+        {"hash", Text(&TDriveConfig::HashFile)},
+        {"plusr", Flag(&TDriveConfig::PlusR)},
+        {"bd", Flag(&TDriveConfig::BD)},
         {"getconfig", Flag(&TDriveConfig::GetConfiguration)},
         {"page30", Flag(&TDriveConfig::Page30)},
         {"buf", Flag(&TDriveConfig::BufferUnderrunFree)},
@@ -103,6 +106,7 @@ const std::map<std::string, TSetter>& Setters()
         {"hang", Number([](TDriveConfig& d, int64_t v) { d.HangOpcode = int(v); }, 0, 0xFF, 16)},
         {"attention", Flag(&TDriveConfig::UnitAttention)},
         {"finalizebusy", Number([](TDriveConfig& d, int64_t v) { d.FinalizeBusy = uint32_t(v); }, 0, UINT32_MAX)},
+        {"formatbusy", Number([](TDriveConfig& d, int64_t v) { d.FormatBusy = uint32_t(v); }, 0, UINT32_MAX)},
     };
     return setters;
 }

@@ -20,6 +20,7 @@ struct TDriveConfig {
     std::string Revision = "1.00";
     std::string Medium = "cdr";
     std::string ImageFile;  // receives the recorded user data; empty: a temporary file
+    std::string HashFile;   // when set, only a SHA-256 of the recorded data is kept, in this file
 
     // What the drive can do.
     bool GetConfiguration = true;  // false: an older drive without GET CONFIGURATION
@@ -28,6 +29,8 @@ struct TDriveConfig {
     bool TestWrite = true;
     bool DVD = true;      // reads DVD and writes DVD-R/RW
     bool DVDRAM = false;  // reads and writes DVD-RAM
+    bool PlusR = false;   // writes DVD+R and DVD+R DL (always with such a medium)
+    bool BD = false;      // reads and writes BD-R and BD-RE (always with a Blu-ray medium)
     uint16_t MaxReadKBs = 7056;
     uint16_t MaxWriteKBs = 7056;
     uint16_t BufferKB = 2048;
@@ -44,6 +47,7 @@ struct TDriveConfig {
     int HangOpcode = -1;           // the first request with this operation code never completes
     bool UnitAttention = false;    // a medium change is pending at power-on
     uint32_t FinalizeBusy = 3;     // commands answered "long write in progress" after an immediate finalisation
+    uint32_t FormatBusy = 1;       // commands answered "format in progress" after an immediate format
 };
 
 struct TBusConfig {

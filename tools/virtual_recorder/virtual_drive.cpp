@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vrec {
@@ -20,7 +21,7 @@ constexpr uint8_t NotReady = 0x02, MediumError = 0x03, IllegalRequest = 0x05, Un
 bool NeedsMedium(uint8_t OpCode)
 {
     switch (OpCode) {
-    case 0x00: case 0x01: case 0x28: case 0x2A: case 0x35: case 0x43: case 0x51:
+    case 0x00: case 0x01: case 0x04: case 0x23: case 0x28: case 0x2A: case 0x35: case 0x43: case 0x51:
     case 0x52: case 0x53: case 0x54: case 0x5B: case 0xBF:
         return true;
     default:
@@ -69,7 +70,11 @@ TVirtualDrive::TVirtualDrive(const TDriveConfig& Config) : FConfig(Config)
 {
     if (!FDisc.Load(FConfig.Medium))
         FDisc.Load("none");
-    FStore = OpenStore(FConfig.ImageFile);
+    if (FConfig.HashFile.empty())
+        FStore = OpenStore(FConfig.ImageFile);
+    // A drive holding such a disc can write it.
+    FConfig.PlusR = FConfig.PlusR || FDisc.IsDVDPlusR();
+    FConfig.BD = FConfig.BD || FDisc.IsBluRay();
     FUnitAttention = FConfig.UnitAttention;
     FNotReady = FConfig.NotReady;
     FBusyWrites = FConfig.BusyWrites;
@@ -82,6 +87,7 @@ TVirtualDrive::TVirtualDrive(const TDriveConfig& Config) : FConfig(Config)
 
 TVirtualDrive::~TVirtualDrive()
 {
+    SaveDigest();
     if (FStore >= 0)
         close(FStore);
 }
@@ -107,6 +113,10 @@ std::optional<TOutcome> TVirtualDrive::Precheck(uint8_t OpCode)
         --FFinalizing;
         return CheckCondition(NotReady, 0x04, 0x08);  // long write in progress
     }
+    if (FFormatting > 0) {
+        --FFormatting;
+        return CheckCondition(NotReady, 0x04, 0x04);  // format in progress
+    }
     return std::nullopt;
 }
 
@@ -130,6 +140,10 @@ TOutcome TVirtualDrive::Execute(const uint8_t* Cdb, uint8_t* Data, uint32_t Leng
         return Good();
     case 0x03:
         return RequestSense(Cdb, Data, Length);
+    case 0x04:
+        return FormatUnit(Cdb, Data, Length);
+    case 0x23:
+        return ReadFormatCapacities(Cdb, Data, Length);
     case 0x12:
         if (Cdb[1] & 0x01)  // no vital product data pages
             return CheckCondition(IllegalRequest, 0x24, 0x00);
@@ -211,6 +225,8 @@ TOutcome TVirtualDrive::RequestSense(const uint8_t* Cdb, uint8_t* Data, uint32_t
         state = CheckCondition(NotReady, 0x04, 0x01);
     } else if (FFinalizing > 0) {
         state = CheckCondition(NotReady, 0x04, 0x08);
+    } else if (FFormatting > 0) {
+        state = CheckCondition(NotReady, 0x04, 0x04);
     } else {
         state = CheckCondition(0x00, 0x00, 0x00);  // NO SENSE
     }
@@ -322,6 +338,8 @@ TOutcome TVirtualDrive::Write(const uint8_t* Cdb, const uint8_t* Data, uint32_t 
         return Good();
     if (Length < blocks * BlockSize || !Data)
         return TOutcome{0, true, {}};
+    if (!FDisc.Formatted())
+        return CheckCondition(NotReady, 0x30, 0x10);  // medium not formatted
     if (uint64_t(lba) + blocks > FDisc.Capacity())
         return CheckCondition(IllegalRequest, 0x21, 0x00);
 
@@ -329,9 +347,12 @@ TOutcome TVirtualDrive::Write(const uint8_t* Cdb, const uint8_t* Data, uint32_t 
         const TTrack* open = FDisc.OpenTrack();
         if (!open)
             return CheckCondition(IllegalRequest, 0x21, 0x02);
+        // DVD+R and BD-R have no write type: they are written at the next writable address.
         const uint8_t type = WriteType();
-        const bool typeFits = FDisc.IsDVDRFamily() ? (type == 0 || type == 2) : (type == 1 || type == 2);
-        if (!typeFits || (FWriteParameters[4] & 0x0F) != 8)
+        const bool typeFits = FDisc.IsPlusOrBDR() ? true
+                              : FDisc.IsDVDRFamily() ? (type == 0 || type == 2)
+                                                     : (type == 1 || type == 2);
+        if (!typeFits || (!FDisc.IsPlusOrBDR() && (FWriteParameters[4] & 0x0F) != 8))
             return CheckCondition(IllegalRequest, 0x64, 0x00);  // illegal mode for this track
         if (FDisc.IsDVDRFamily() && type == 2 && open->Reserved == 0)
             return CheckCondition(IllegalRequest, 0x2C, 0x00);  // Disc At Once needs a reservation
@@ -351,7 +372,7 @@ TOutcome TVirtualDrive::Write(const uint8_t* Cdb, const uint8_t* Data, uint32_t 
         FTestPosition = lba + blocks;  // a test write records nothing
         return Good();
     }
-    if (pwrite(FStore, Data, size_t(blocks) * BlockSize, off_t(lba) * BlockSize) != ssize_t(blocks * BlockSize))
+    if (!Store(lba, Data, blocks))
         return CheckCondition(MediumError, 0x0C, 0x00);
     if (FDisc.IsSequentialRecordable())
         FDisc.Record(blocks);
@@ -372,6 +393,8 @@ TOutcome TVirtualDrive::Read(const uint8_t* Cdb, uint8_t* Data, uint32_t Length)
     const auto covers = [&](int64_t block) { return block >= int64_t(lba) && block < int64_t(lba) + blocks; };
     if (covers(FConfig.ReadErrorLba))
         return CheckCondition(MediumError, 0x11, 0x00);  // unrecovered read error
+    if (FStore < 0)
+        return CheckCondition(MediumError, 0x11, 0x00);  // hash-only: the data was not kept
     std::fill_n(Data, size_t(blocks) * BlockSize, 0);
     if (pread(FStore, Data, size_t(blocks) * BlockSize, off_t(lba) * BlockSize) < 0)
         return CheckCondition(MediumError, 0x11, 0x00);
@@ -380,9 +403,39 @@ TOutcome TVirtualDrive::Read(const uint8_t* Cdb, uint8_t* Data, uint32_t Length)
     return Good();
 }
 
+bool TVirtualDrive::Store(uint32_t Lba, const uint8_t* Data, uint32_t Blocks)
+{
+    if (FStore >= 0) {
+        const off_t at = off_t(Lba) * BlockSize, end = at + off_t(Blocks) * BlockSize;
+        // Zeros past the end of the store become a hole: large sparse recordings cost no space.
+        struct stat store{};
+        if (fstat(FStore, &store) == 0 && at >= store.st_size &&
+            std::all_of(Data, Data + size_t(Blocks) * BlockSize, [](uint8_t byte) { return byte == 0; }))
+            return ftruncate(FStore, end) == 0;
+        return pwrite(FStore, Data, size_t(Blocks) * BlockSize, at) == ssize_t(Blocks * BlockSize);
+    }
+    // Hash-only: the digest covers the data in the order written, which must be one run.
+    if (FDigestNext && *FDigestNext != Lba)
+        FDigestBroken = true;
+    FDigestNext = uint64_t(Lba) + Blocks;
+    FDigest.Add(Data, size_t(Blocks) * BlockSize);
+    return true;
+}
+
+void TVirtualDrive::SaveDigest()
+{
+    if (FConfig.HashFile.empty())
+        return;
+    if (FILE* file = std::fopen(FConfig.HashFile.c_str(), "w")) {
+        std::fprintf(file, "%s\n", FDigestBroken ? "written out of order" : FDigest.HexDigest().c_str());
+        std::fclose(file);
+    }
+}
+
 TOutcome TVirtualDrive::SynchronizeCache(const uint8_t* Cdb)
 {
     FTestPosition.reset();
+    SaveDigest();
     // Disc At Once on DVD-R: the drive finalises the reserved track and the disc by itself.
     const TTrack* open = FDisc.OpenTrack();
     if (FDisc.IsDVDRFamily() && WriteType() == 2 && open && open->Reserved > 0 && open->Written > 0 &&
@@ -404,8 +457,12 @@ TOutcome TVirtualDrive::CloseTrackSession(const uint8_t* Cdb)
     bool closed;
     if (function == 1)
         closed = FDisc.CloseTrack();
+    else if (function == 2 && FDisc.IsPlusOrBDR())
+        closed = FDisc.CloseSession(true);  // the disc stays appendable
     else if (function == 2)
         closed = FDisc.CloseSession((FWriteParameters[3] >> 6) == 3);  // multisession field 11b
+    else if ((function == 6 && FDisc.IsPlusOrBDR()) || (function == 5 && FDisc.IsDVDPlusR()))
+        closed = FDisc.CloseSession(false);  // finalise the disc
     else
         return CheckCondition(IllegalRequest, 0x24, 0x00);
     return closed ? Good() : CheckCondition(IllegalRequest, 0x2C, 0x04);  // program area is empty
@@ -463,6 +520,50 @@ TOutcome TVirtualDrive::SendDVDStructure(const uint8_t* Cdb, const uint8_t* Data
     bool digits = std::all_of(Data + 8, Data + 22, [](uint8_t c) { return c >= '0' && c <= '9'; });
     if (GetBE16(Data) != 20 || !digits)
         return CheckCondition(IllegalRequest, 0x26, 0x00);
+    return Good();
+}
+
+}  // namespace vrec
+
+namespace vrec {
+
+TOutcome TVirtualDrive::ReadFormatCapacities(const uint8_t* Cdb, uint8_t* Data, uint32_t Length)
+{
+    TAnswer list(12, 0);
+    auto put = [](uint8_t* At, uint32_t Blocks, uint8_t TypeByte, uint32_t Parameter) {
+        PutBE32(At, Blocks);
+        At[4] = TypeByte;
+        At[5] = uint8_t(Parameter >> 16), At[6] = uint8_t(Parameter >> 8), At[7] = uint8_t(Parameter);
+    };
+    // The current capacity: 01b unformatted (the maximum), 10b formatted.
+    put(&list[4], FDisc.Capacity(), FDisc.Formatted() ? 0x02 : 0x01, BlockSize);
+    if (FDisc.Kind() == TMediumKind::BDRE) {
+        // What FORMAT UNIT can make: with the default spare areas first, then without spares.
+        list.resize(28, 0);
+        put(&list[12], TDisc::BDREDefaultFormatBlocks(), 0x30 << 2, 0);
+        put(&list[20], TDisc::BDREMaximumBlocks(), 0x31 << 2, 0);
+    }
+    list[3] = uint8_t(list.size() - 4);
+    return Reply(list, GetBE16(Cdb + 7), Data, Length);
+}
+
+TOutcome TVirtualDrive::FormatUnit(const uint8_t* Cdb, const uint8_t* Data, uint32_t Length)
+{
+    if ((Cdb[1] & 0x17) != 0x11)  // FmtData with format code 001b
+        return CheckCondition(IllegalRequest, 0x24, 0x00);
+    if (FDisc.Kind() != TMediumKind::BDRE)
+        return CheckCondition(IllegalRequest, 0x30, 0x06);  // cannot format an incompatible medium
+    if (Length < 12 || !Data)
+        return TOutcome{0, true, {}};
+    const bool fov = Data[1] & 0x80, immediate = Data[1] & 0x02;
+    const uint8_t type = Data[8] >> 2;
+    const uint32_t blocks = GetBE32(Data + 4);
+    const uint32_t offered = type == 0x30 ? TDisc::BDREDefaultFormatBlocks() : TDisc::BDREMaximumBlocks();
+    if ((immediate && !fov) || GetBE16(Data + 2) != 8 || (type != 0x30 && type != 0x31) || blocks != offered)
+        return CheckCondition(IllegalRequest, 0x26, 0x00);  // invalid field in parameter list
+    FDisc.Format(blocks);
+    if (immediate)
+        FFormatting = FConfig.FormatBusy;
     return Good();
 }
 

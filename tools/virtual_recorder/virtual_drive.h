@@ -4,6 +4,7 @@
 
 #include "disc_model.h"
 #include "drive_config.h"
+#include "sha256.h"
 
 #include <array>
 #include <cstdint>
@@ -62,9 +63,15 @@ private:
     TOutcome SetCDSpeed(const uint8_t* Cdb);
     TOutcome SetStreaming(const uint8_t* Cdb, const uint8_t* Data, uint32_t Length);
     TOutcome SendDVDStructure(const uint8_t* Cdb, const uint8_t* Data, uint32_t Length);
+    TOutcome ReadFormatCapacities(const uint8_t* Cdb, uint8_t* Data, uint32_t Length);
+    TOutcome FormatUnit(const uint8_t* Cdb, const uint8_t* Data, uint32_t Length);
+    // Keeps the recorded blocks: in the store file, or only in the digest.
+    bool Store(uint32_t Lba, const uint8_t* Data, uint32_t Blocks);
+    void SaveDigest();
 
     uint8_t WriteType() const { return FWriteParameters[2] & 0x0F; }
-    bool TestWriteMode() const { return FWriteParameters[2] & 0x10; }
+    // DVD+R and Blu-ray know no test write: the write parameters do not apply to them.
+    bool TestWriteMode() const { return (FWriteParameters[2] & 0x10) && !FDisc.IsPlusOrBDR() && !FDisc.IsBluRay(); }
 
     TDriveConfig FConfig;
     TDisc FDisc;
@@ -77,6 +84,10 @@ private:
     bool FBusyAtLbaSeen = false;
     uint32_t FLongWrites = 0;
     uint32_t FFinalizing = 0;  // commands still refused while the drive finalises on its own
+    uint32_t FFormatting = 0;  // commands still refused while the drive formats on its own
+    TSha256 FDigest;           // of the recorded data, in hash-only mode
+    std::optional<uint64_t> FDigestNext;  // the block the next write must start at for the digest to hold
+    bool FDigestBroken = false;  // a write went elsewhere: the digest means nothing
     uint16_t FReadSpeed = 0;   // current speeds in KB/s
     uint16_t FWriteSpeed = 0;
     std::array<uint8_t, 52> FWriteParameters{};
