@@ -39,7 +39,7 @@ protected:
     }
     TScanDialog& Dialog() {
         if (!FDialog) {
-            FDialog = std::make_unique<TScanDialog>(FTest.Api(), FTest.Device(), "test:0");
+            FDialog = std::make_unique<TScanDialog>(FApi, FTest.Device(), "test:0");
             FDialog->show();
         }
         return *FDialog;
@@ -55,6 +55,8 @@ protected:
     }
 
     TOpenTestDevice FTest;
+    // The dialog's view of the backend; see CancelAfterReaderEnds.
+    TSaneApi FApi = CancelAfterReaderEnds(FTest.Api());
     std::unique_ptr<TScanDialog> FDialog;
 };
 
@@ -103,6 +105,7 @@ TEST_F(ScanDialogTest, ValuesFollowTheDeviceAfterASet) {
 }
 
 TEST_F(ScanDialogTest, CancelStopsARunningScanAndKeepsTheDialog) {
+    FApi = FTest.Api();  // the cancel must reach the backend while its reader still writes
     Prepare([](TSaneOptions& options) {  // a page that takes seconds to arrive
         options.SetNumber(SANE_NAME_SCAN_RESOLUTION, 300);
         options.SetBool("read-delay", true);

@@ -1,15 +1,73 @@
 #include "scan_test_support.h"
 
+#include "hang_guard.h"
+
 #include <QProcess>
 #include <QStringList>
 
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <mutex>
+#include <set>
 #include <sstream>
+#include <thread>
+
+namespace {
+
+// SANE's entry points are plain C functions, so the wrapped backend lives here.
+std::mutex gBackendMutex;
+TSaneApi gBackend;
+std::set<std::string> gReaders;  // thread ids that the last sane_start created
+
+std::set<std::string> ThreadsOfThisProcess() {
+    std::set<std::string> threads;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task"))
+        threads.insert(entry.path().filename().string());
+    return threads;
+}
+
+SANE_Status StartNotingReaders(SANE_Handle device) {
+    const std::lock_guard lock(gBackendMutex);
+    const std::set<std::string> before = ThreadsOfThisProcess();
+    const SANE_Status status = gBackend.start(device);
+    gReaders.clear();
+    for (const std::string& thread : ThreadsOfThisProcess())
+        if (!before.count(thread)) gReaders.insert(thread);
+    return status;
+}
+
+bool ReadersRunning() {
+    const std::set<std::string> threads = ThreadsOfThisProcess();
+    return std::any_of(gReaders.begin(), gReaders.end(), [&](const std::string& reader) { return threads.count(reader); });
+}
+
+void CancelWhenReadersEnded(SANE_Handle device) {
+    const std::lock_guard lock(gBackendMutex);
+    // A thread leaves /proc/self/task only after its last step, the release of its malloc caches.
+    const auto giveUp = std::chrono::steady_clock::now() + kHangGuard;
+    while (ReadersRunning() && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    gBackend.cancel(device);
+}
+
+} // namespace
+
+TSaneApi CancelAfterReaderEnds(const TSaneApi& api) {
+    const std::lock_guard lock(gBackendMutex);
+    gBackend = api;
+    gReaders.clear();
+    TSaneApi wrapped = api;
+    wrapped.start = StartNotingReaders;
+    wrapped.cancel = CancelWhenReadersEnded;
+    return wrapped;
+}
 
 TScanOutcome TScriptedScan::Run(const TSaneApi& api, SANE_Handle device, const std::string&) {
     TSaneOptions options(api, device);
     if (FSetOptions) FSetOptions(options);
     const std::atomic<bool> never{false};
-    Outcome = ScanPages(api, device, ScansFromFeeder(options), never);
+    Outcome = ScanPages(CancelAfterReaderEnds(api), device, ScansFromFeeder(options), never);
     return Outcome;
 }
 

@@ -10,6 +10,15 @@
 #include <utility>
 #include <vector>
 
+// SANE's test backend writes each page into a pipe from a reader thread, and its sane_cancel
+// stops that thread with an asynchronous thread cancel and joins it. A cancel that lands while
+// the reader is inside malloc leaves the reader's malloc arena locked; the reader then
+// deadlocks on that lock as it exits, and sane_cancel never returns. The returned entry points
+// are `api` with a sane_cancel that first waits until the reader threads started by the last
+// sane_start have ended by themselves. Use it only where they do: the frontend read the whole
+// page, or the page fits in the pipe (64 KiB) as on a read error at the first read.
+TSaneApi CancelAfterReaderEnds(const TSaneApi& api);
+
 // A scan dialog stand-in: sets options, then scans like the dialog's Scan button.
 class TScriptedScan : public TScanUserInterface {
 public:
