@@ -2,6 +2,7 @@
 // the image with WRITE (10) block group by block group, and finalising the disc.
 #include "write_thread.h"
 
+#include "drive_reads.h"
 #include "job_state.h"
 #include "mcdburner.h"
 #include "passthrough_linux.h"
@@ -12,8 +13,6 @@
 
 namespace {
 
-constexpr int kBusyRetryMs = 600;
-constexpr int kBusyAttempts = 10000;
 constexpr int kCloseRetryMs = 1000;
 constexpr int kCloseAttempts = 1000;
 constexpr int kPollEveryGroups = 5;
@@ -27,12 +26,6 @@ bool IsDVDRFamily(uint16_t discType) {
 
 bool IsDVD(uint16_t discType) {
     return IsDVDRFamily(discType) || discType == dtDVDPlusRW;
-}
-
-// A refusal that goes away by waiting: BUSY status, or LOGICAL UNIT NOT READY (04h) such as a
-// long write in progress.
-bool DriveBusy(const TMCDBurner& burner) {
-    return burner.TargetBusy() || burner.SenseData()[12] == 0x04;
 }
 
 std::tm LocalNow() {

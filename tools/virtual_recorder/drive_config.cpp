@@ -78,6 +78,7 @@ const std::map<std::string, TSetter>& Setters()
         {"revision", Text(&TDriveConfig::Revision)},
         {"medium", Text(&TDriveConfig::Medium)},
         {"image", Text(&TDriveConfig::ImageFile)},
+        {"content", Text(&TDriveConfig::ContentFile)},
         {"getconfig", Flag(&TDriveConfig::GetConfiguration)},
         {"page30", Flag(&TDriveConfig::Page30)},
         {"buf", Flag(&TDriveConfig::BufferUnderrunFree)},
@@ -94,6 +95,7 @@ const std::map<std::string, TSetter>& Setters()
         {"mediumerror", Number([](TDriveConfig& d, int64_t v) { d.MediumErrorLba = v; }, 0, UINT32_MAX)},
         {"readerror", Number([](TDriveConfig& d, int64_t v) { d.ReadErrorLba = v; }, 0, UINT32_MAX)},
         {"alterread", Number([](TDriveConfig& d, int64_t v) { d.AlteredLba = v; }, 0, UINT32_MAX)},
+        {"readbusy", Number([](TDriveConfig& d, int64_t v) { d.BusyReads = uint32_t(v); }, 0, UINT32_MAX)},
         {"failpage2a", [](TDriveConfig& d, const std::string& v) {
              if (v != "0" && v != "1" && v != "defaults")
                  return false;

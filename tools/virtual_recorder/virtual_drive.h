@@ -76,6 +76,7 @@ private:
     uint32_t FBusyWrites = 0;
     bool FBusyAtLbaSeen = false;
     uint32_t FLongWrites = 0;
+    uint32_t FBusyReads = 0;
     uint32_t FFinalizing = 0;  // commands still refused while the drive finalises on its own
     uint16_t FReadSpeed = 0;   // current speeds in KB/s
     uint16_t FWriteSpeed = 0;
