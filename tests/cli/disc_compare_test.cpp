@@ -1,5 +1,6 @@
 // fotolark-disc --compare: a disc or image file checked against the albums it was made from.
 #include "album_folder.h"
+#include "disc_options.h"
 #include "disc_tool_fixture.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,18 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+TEST(CompareOptionsTest, CompareStandsAlone) {
+    TDiscOptions options;
+    std::string error;
+    ASSERT_TRUE(ParseDiscOptions({"--compare", "/dev/sr0", "--base", "/photos"}, options, error)) << error;
+    EXPECT_EQ(options.Compare, "/dev/sr0");
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--compare", "D", "--iso", "a.iso"},
+                                                 {"--compare", "a.iso", "--drive", "E"}}) {
+        EXPECT_FALSE(ParseDiscOptions(args, options, error));
+        EXPECT_EQ(error, "--compare cannot be combined with --iso, --drive or --test-write");
+    }
+}
 
 class DiscCompareTest : public TDiscToolFixture {
 protected:
