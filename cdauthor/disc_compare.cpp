@@ -30,7 +30,7 @@ TFileResult CompareFile(TBlockSource& source, const TDiscVolume& volume, const s
     if (!file->Damage.empty()) return {TFileMatch::fmUnreadable, "the " + what + " cannot be read: " + file->Damage};
     if (static_cast<uint64_t>(local.tellg()) != file->Size) return {TFileMatch::fmDifferent, "the " + what + " differs"};
     local.seekg(0);
-    std::vector<char> disc(TBlockSource::kMaxReadBlocks * 2048), mine(disc.size());
+    std::vector<char> disc(size_t(source.MaxReadBlocks()) * 2048), mine(disc.size());
     uint32_t unreadable = 0;
     bool differs = false;
     for (uint64_t done = 0; done < file->Size;) {
@@ -99,8 +99,8 @@ bool ReadCatalogue(TBlockSource& source, const TDiscVolume& volume, TAlbumList& 
         return false;
     }
     std::string bytes((file->Size + 2047) / 2048 * 2048, '\0');
-    for (uint32_t at = 0; at * 2048 < bytes.size(); at += TBlockSource::kMaxReadBlocks) {
-        const uint32_t count = std::min<uint32_t>(TBlockSource::kMaxReadBlocks, bytes.size() / 2048 - at);
+    for (uint32_t at = 0; at * 2048 < bytes.size(); at += source.MaxReadBlocks()) {
+        const uint32_t count = std::min<uint32_t>(source.MaxReadBlocks(), bytes.size() / 2048 - at);
         if (ReadRetrying(source, file->Start + at, count, bytes.data() + size_t(at) * 2048) > 0) {
             error = "the disc's Albums.dat cannot be read";
             return false;

@@ -90,8 +90,8 @@ private:
         const uint32_t blocks = (dir.Size + 2047) / 2048;
         if (uint64_t(dir.Start) + blocks > FVolume.End) return Fail(dir, "lies past the end of the volume");
         std::vector<char> data(size_t(blocks) * 2048);
-        for (uint32_t at = 0; at < blocks; at += TBlockSource::kMaxReadBlocks) {
-            const uint32_t count = std::min(TBlockSource::kMaxReadBlocks, blocks - at);
+        for (uint32_t at = 0; at < blocks; at += FSource.MaxReadBlocks()) {
+            const uint32_t count = std::min(FSource.MaxReadBlocks(), blocks - at);
             if (ReadRetrying(FSource, dir.Start + at, count, data.data() + size_t(at) * 2048) > 0)
                 return Fail(dir, "cannot be read");
         }

@@ -14,10 +14,10 @@
 class TBlockSource {
 public:
     virtual ~TBlockSource() = default;
-    // Reads `count` 2048-byte blocks (at most kMaxReadBlocks) from `first`; false when they
+    // Reads `count` 2048-byte blocks (at most MaxReadBlocks()) from `first`; false when they
     // could not be read.
     virtual bool Read(uint32_t first, uint32_t count, char* buffer) = 0;
-    static constexpr uint32_t kMaxReadBlocks = 32;
+    virtual uint32_t MaxReadBlocks() const = 0;
 };
 
 class TImageFileBlocks : public TBlockSource {
@@ -26,6 +26,7 @@ public:
     ~TImageFileBlocks() override;
     bool IsOpen() const { return FFd >= 0; }
     bool Read(uint32_t first, uint32_t count, char* buffer) override;
+    uint32_t MaxReadBlocks() const override { return 256; }  // 512 KiB a read
 
 private:
     int FFd = -1;
@@ -36,6 +37,7 @@ class TDriveBlocks : public TBlockSource {
 public:
     explicit TDriveBlocks(TSCSIDevice& device) : FDevice(device) {}
     bool Read(uint32_t first, uint32_t count, char* buffer) override;
+    uint32_t MaxReadBlocks() const override { return 32; }  // 64 KiB a READ (10)
 
 private:
     TSCSIDevice& FDevice;
