@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 
 #include <array>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,10 +57,13 @@ public:
     void SaveAlbums();
     int AskUser(const QString& caption, const QString& text, TAskButtons buttons = TAskButtons::YesNoCancel);
     void UpdateActions();
+    // Waits until the spare being made for the history is ready and hands it over.
+    void WaitForHistorySpare();
 
     // ---- state shared by the window's parts ----
     TBitmap32 FWorkBitmap;
     TEditHistory FHistory;  // the steps of the current image, for undo and redo
+    std::future<TBitmap32> FSpareBeingMade;  // the history's next spare, its memory touched off the window's thread
     bool FActivated = false;
     TZoomMode FZoomMode = zmOriginalSize;
     TImageSource FImageSource = isNew;
@@ -218,6 +222,8 @@ private:
     void EndPreviews();
     void ShowHistoryStep();
     void FollowHistory();
+    void PrepareHistorySpare();
+    void TakeReadySpare();
     void UpdateHistoryActions();
     void CropMouseDown(QMouseEvent* event);
     void CropMouseMove(QMouseEvent* event);

@@ -19,7 +19,9 @@ void TMainForm::FinishEdit(TEditKind kind) {
         FHistory.RecordLossless(kind);
         FWorkBitmap = FImgView->Bitmap();
     } else {
-        // The memory of a step that the history drops is reused rather than fresh memory.
+        // The spare, or the memory of a step that the history drops, is reused rather than
+        // fresh memory.
+        TakeReadySpare();
         FWorkBitmap = FHistory.RecordLossy(kind, std::move(FWorkBitmap));
         FWorkBitmap = FImgView->Bitmap();
     }

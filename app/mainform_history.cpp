@@ -7,6 +7,8 @@
 
 #include <QAction>
 
+#include <chrono>
+
 void TMainForm::UndoEdit() {
     if (!FHistory.CanUndo()) return;
     EndPreviews();
@@ -48,6 +50,27 @@ void TMainForm::ShowHistoryStep() {
 void TMainForm::FollowHistory() {
     FModified = !FHistory.AtSavedState();
     UpdateActions();
+    PrepareHistorySpare();
+}
+
+// Memory for the next lossy step is made ready on a worker thread, so that neither the step
+// nor the window waits for fresh memory to be touched (a photo's worth takes a good part of
+// a second). A step taken before it is ready uses fresh memory as it would without.
+void TMainForm::PrepareHistorySpare() {
+    TakeReadySpare();
+    if (FSpareBeingMade.valid() || !FImgView->HasImage()) return;
+    const int width = FWorkBitmap.Width(), height = FWorkBitmap.Height();
+    if (!FHistory.WantsSpare(width, height)) return;
+    FSpareBeingMade = std::async(std::launch::async, [width, height] { return TBitmap32(width, height); });
+}
+
+void TMainForm::TakeReadySpare() {
+    if (FSpareBeingMade.valid() && FSpareBeingMade.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
+        FHistory.OfferSpare(FSpareBeingMade.get());
+}
+
+void TMainForm::WaitForHistorySpare() {
+    if (FSpareBeingMade.valid()) FHistory.OfferSpare(FSpareBeingMade.get());
 }
 
 void TMainForm::UpdateHistoryActions() {

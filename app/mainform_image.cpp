@@ -37,6 +37,7 @@ void TMainForm::TakeImage(TBitmap32 picture, TImageSource source, const std::str
     if (show) {
         ShowWorkBitmap();
         ApplyZoomMode();
+        PrepareHistorySpare();
     }
     UpdateActions();
 }

@@ -36,5 +36,6 @@ void TMainForm::ScanItemClick() {
     FHistory.Clear();
     ShowWorkBitmap();
     ApplyZoomMode();
+    PrepareHistorySpare();
     UpdateActions();
 }

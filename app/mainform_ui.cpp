@@ -71,7 +71,7 @@ void TMainForm::CreateActions() {
     // Their hints name the step they would take (see UpdateHistoryActions).
     A_Undo = MakeAction(this, "A_Undo", "&Undo", "Undo", ThemeIcon("edit-undo", "undo"));
     A_Undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    A_Redo = MakeAction(this, "A_Redo", "&Redo", "Redo", ThemeIcon("edit-redo", "redo"));
+    A_Redo = MakeAction(this, "A_Redo", "R&edo", "Redo", ThemeIcon("edit-redo", "redo"));
     A_Redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
 
     FZoomGroup = new QActionGroup(this);

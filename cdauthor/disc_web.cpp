@@ -5,11 +5,13 @@
 #include "iso_records.h"
 
 #include <memory>
+#include <string_view>
 #include <unordered_map>
 
 namespace {
 
-using TFilesBySource = std::unordered_map<std::string, const TFEntry*>;
+// Keyed by views of the tree's own strings, which outlive the lookups.
+using TFilesBySource = std::unordered_map<std::string_view, const TFEntry*>;
 
 TFilesBySource FilesBySource(const TDEntry* dir) {
     TFilesBySource files;

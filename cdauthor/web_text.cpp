@@ -43,21 +43,39 @@ std::string PageText(const std::string& bytes) {
     return text;
 }
 
+namespace {
+
+// The reference or blank that stands for `c` in a page, or nullptr when `c` stands for itself.
+const char* Replacement(char c) {
+    switch (c) {
+    case '&': return "&amp;";
+    case '<': return "&lt;";
+    case '>': return "&gt;";
+    case '"': return "&quot;";
+    case '\'': return "&#39;";
+    case '\t':
+    case '\n': return nullptr;
+    default:
+        const bool control = static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+        return control ? " " : nullptr;
+    }
+}
+
+} // namespace
+
 std::string HtmlEscape(const std::string& text) {
     std::string out;
     out.reserve(text.size() + text.size() / 8);
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
-        default:
-            const bool control = static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n';
-            out += control || c == 0x7F ? ' ' : c;
-        }
+    // Runs of characters that stand for themselves are copied whole.
+    size_t run = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char* replacement = Replacement(text[i]);
+        if (!replacement) continue;
+        out.append(text, run, i - run);
+        out += replacement;
+        run = i + 1;
     }
+    out.append(text, run, std::string::npos);
     return out;
 }
 
@@ -67,10 +85,12 @@ std::string HtmlText(const std::string& bytes) {
 
 std::string LinkName(const std::string& discName) {
     static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string link;
     // Joliet names are UCS-2: one character per unit.
     std::string name;
+    name.reserve(discName.size());
     for (char16_t unit : JolietUnits(discName)) AppendUtf8(name, unit);
+    std::string link;
+    link.reserve(name.size());
     for (unsigned char c : name) {
         if (IsUnreserved(c)) {
             link += static_cast<char>(c);

@@ -35,13 +35,26 @@ std::optional<std::u32string> DecodeUtf8(const std::string& text) {
     return codes;
 }
 
+bool IsAscii(const std::string& text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
 } // namespace
 
 bool IsUtf8(const std::string& text) {
-    return DecodeUtf8(text).has_value();
+    return IsAscii(text) || DecodeUtf8(text).has_value();
 }
 
 std::u16string JolietUnits(const std::string& text) {
+    // Most names are plain ASCII: one unit per byte, without decoding (a disc has thousands).
+    if (IsAscii(text)) {
+        std::u16string units(text.begin(), text.end());
+        for (char16_t& unit : units)
+            if (IsControl(unit)) unit = u'_';
+        return units;
+    }
     std::u32string codes;
     if (auto decoded = DecodeUtf8(text)) codes = *decoded;
     else

@@ -64,6 +64,8 @@ public:
     std::size_t PixelCount() const { return std::size_t(FWidth) * std::size_t(FHeight); }
     // Bytes per row (no padding), for wrapping the buffer in a QImage.
     std::size_t BytesPerLine() const { return std::size_t(FWidth) * sizeof(TColor32); }
+    // Bytes of pixel memory held, which may exceed the pixels in use after a shrink.
+    std::size_t BytesHeld() const { return FBits.capacity() * sizeof(TColor32); }
 
     // Resizes; a side below 1 makes the bitmap 0 x 0. Pixel contents after a
     // size change are unspecified (callers fill them); same size keeps them.

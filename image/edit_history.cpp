@@ -52,36 +52,73 @@ TBitmap32 TEditHistory::RecordLossy(TEditKind kind, TBitmap32 before) {
 }
 
 // A new step makes the redo branch unreachable; a saved state in it can never come back,
-// which the unique step ids take care of.
+// which the unique step ids take care of. The buffer handed back for the new image is the
+// spare or the largest one dropped; the spare leaves the count, as the caller now holds it.
 TBitmap32 TEditHistory::Record(TStep step) {
-    TBitmap32 spare;
+    TBitmap32 reuse = TakeSpare();
     for (TStep& dropped : FRedo) {
         FBytesKept -= BytesOf(dropped);
-        if (dropped.Kept.PixelCount() > spare.PixelCount()) spare = std::move(dropped.Kept);
+        KeepLarger(reuse, std::move(dropped.Kept));
     }
     FRedo.clear();
     FBytesKept += BytesOf(step);
     FUndo.push_back(std::move(step));
-    TBitmap32 oldest = DropOldestBeyondLimit();
-    return oldest.PixelCount() > spare.PixelCount() ? std::move(oldest) : std::move(spare);
+    KeepLarger(reuse, DropBeyondLimit());
+    return reuse;
 }
 
-// Returns the largest bitmap dropped, for reuse.
-TBitmap32 TEditHistory::DropOldestBeyondLimit() {
-    TBitmap32 spare;
+TBitmap32 TEditHistory::TakeSpare() {
+    FBytesKept -= FSpare.BytesHeld();
+    return std::exchange(FSpare, TBitmap32());
+}
+
+void TEditHistory::KeepSpare(TBitmap32 buffer) {
+    (void)TakeSpare();
+    FSpare = std::move(buffer);
+    FBytesKept += FSpare.BytesHeld();
+    (void)DropBeyondLimit();
+}
+
+// Drops the spare first, then the oldest steps, until the kept memory fits the limit.
+// Returns the largest bitmap of a dropped step, for reuse.
+TBitmap32 TEditHistory::DropBeyondLimit() {
+    if (FBytesKept > FByteLimit) (void)TakeSpare();
+    TBitmap32 largest;
     while (FBytesKept > FByteLimit && !FUndo.empty()) {
         TStep& oldest = FUndo.front();
         FBytesKept -= BytesOf(oldest);
         FBaseState = oldest.Id;
-        if (oldest.Kept.PixelCount() > spare.PixelCount()) spare = std::move(oldest.Kept);
+        KeepLarger(largest, std::move(oldest.Kept));
         FUndo.pop_front();
     }
-    return spare;
+    return largest;
+}
+
+namespace {
+
+std::size_t BitmapBytes(int width, int height) {
+    return std::size_t(std::max(width, 0)) * std::size_t(std::max(height, 0)) * sizeof(TColor32);
+}
+
+} // namespace
+
+bool TEditHistory::WantsSpare(int width, int height) const {
+    const std::size_t bytes = BitmapBytes(width, height);
+    if (bytes == 0 || FSpare.BytesHeld() >= bytes) return false;
+    return FBytesKept - FSpare.BytesHeld() + bytes <= FByteLimit;
+}
+
+void TEditHistory::OfferSpare(TBitmap32 buffer) {
+    if (WantsSpare(buffer.Width(), buffer.Height())) KeepSpare(std::move(buffer));
+}
+
+void TEditHistory::PrepareSpare(int width, int height) {
+    if (WantsSpare(width, height)) KeepSpare(TBitmap32(width, height));  // zero-filled: every page touched
 }
 
 void TEditHistory::SetByteLimit(std::size_t byteLimit) {
     FByteLimit = byteLimit;
-    (void)DropOldestBeyondLimit();
+    (void)DropBeyondLimit();
 }
 
 std::optional<TEditKind> TEditHistory::UndoKind() const {
@@ -95,8 +132,8 @@ std::optional<TEditKind> TEditHistory::RedoKind() const {
 }
 
 // Undo and redo move a step between the two lists. A lossy step swaps its bitmap with the
-// current image; as no lossy edit makes the image larger, undoing never adds bytes and
-// redoing only brings back what recording the step once kept within the limit.
+// current image, which costs no copy; the current image's buffer may hold more memory than
+// the step's did, so the limit is applied again.
 void TEditHistory::Step(std::deque<TStep>& from, std::deque<TStep>& to, bool undo, TBitmap32& image,
                         TBitmap32& shown) {
     if (from.empty()) return;
@@ -112,14 +149,19 @@ void TEditHistory::Step(std::deque<TStep>& from, std::deque<TStep>& to, bool und
         shown = image;
     }
     to.push_back(std::move(step));
+    (void)DropBeyondLimit();
 }
 
 void TEditHistory::Undo(TBitmap32& image, TBitmap32& shown) { Step(FUndo, FRedo, true, image, shown); }
 void TEditHistory::Redo(TBitmap32& image, TBitmap32& shown) { Step(FRedo, FUndo, false, image, shown); }
 
 void TEditHistory::Clear() {
-    FUndo.clear();
-    FRedo.clear();
+    TBitmap32 largest = TakeSpare();
+    for (std::deque<TStep>* steps : {&FUndo, &FRedo}) {
+        for (TStep& step : *steps) KeepLarger(largest, std::move(step.Kept));
+        steps->clear();
+    }
     FBytesKept = 0;
+    KeepSpare(std::move(largest));
     FBaseState = FSavedState = FNextId++;
 }

@@ -6,8 +6,11 @@
 // before the step while it can be undone, the image after it while it can be redone; undo
 // and redo swap it with the current image, so no step ever holds two bitmaps.
 //
-// The kept bitmaps never exceed the byte limit together: recording a step drops the oldest
-// steps until they fit again.
+// Every lossy step needs memory for one more bitmap. So that recording does not pay for
+// fresh memory (first touch of fresh pages costs far more than a copy), the history keeps
+// one spare buffer: made ready while the program is idle (PrepareSpare), and refilled from
+// the steps it drops. The kept bitmaps and the spare never exceed the byte limit together:
+// the spare goes first, then the oldest steps.
 
 #include "bitmap32.h"
 
@@ -31,10 +34,19 @@ public:
 
     // A lossless edit was applied to the current image.
     void RecordLossless(TEditKind kind);
-    // A lossy edit was applied; `before` is the image as it was before the edit. Returns a
-    // bitmap of a step dropped on the way, whose memory the caller may reuse for the new
-    // image instead of asking for fresh memory (empty when none was dropped).
+    // A lossy edit was applied; `before` is the image as it was before the edit. Returns the
+    // spare buffer, or else the largest bitmap of a step dropped on the way, whose memory the
+    // caller reuses for the new image instead of asking for fresh memory (empty when there
+    // is neither).
     TBitmap32 RecordLossy(TEditKind kind, TBitmap32 before);
+    // Whether a spare buffer of width x height pixels would be kept: none of that size is
+    // kept already and it fits within the limit beside the kept steps.
+    bool WantsSpare(int width, int height) const;
+    // Keeps `buffer` as the spare for the next lossy step when it is still wanted; a buffer
+    // made on another thread is offered here once it is ready.
+    void OfferSpare(TBitmap32 buffer);
+    // Makes a spare buffer of width x height pixels ready, its memory touched now.
+    void PrepareSpare(int width, int height);
 
     bool CanUndo() const { return !FUndo.empty(); }
     bool CanRedo() const { return !FRedo.empty(); }
@@ -47,7 +59,8 @@ public:
     void Undo(TBitmap32& image, TBitmap32& shown);
     void Redo(TBitmap32& image, TBitmap32& shown);
 
-    // A new image: no steps, and the image as it is now counts as saved.
+    // A new image: no steps, and the image as it is now counts as saved. The largest buffer
+    // stays as the spare, for the edits of the next image.
     void Clear();
     // The current image was saved: this is the state that counts as unmodified.
     void MarkSaved() { FSavedState = CurrentState(); }
@@ -56,7 +69,9 @@ public:
 
     std::size_t ByteLimit() const { return FByteLimit; }
     void SetByteLimit(std::size_t byteLimit);
+    // The kept bitmaps and the spare, in bytes of memory held.
     std::size_t BytesKept() const { return FBytesKept; }
+    std::size_t SpareBytes() const { return FSpare.BytesHeld(); }
     std::size_t UndoCount() const { return FUndo.size(); }
     std::size_t RedoCount() const { return FRedo.size(); }
 
@@ -69,13 +84,20 @@ private:
 
     TBitmap32 Record(TStep step);
     void Step(std::deque<TStep>& from, std::deque<TStep>& to, bool undo, TBitmap32& image, TBitmap32& shown);
-    TBitmap32 DropOldestBeyondLimit();
+    TBitmap32 DropBeyondLimit();
+    TBitmap32 TakeSpare();
+    void KeepSpare(TBitmap32 buffer);
     // The state the image is in: the id of the last step done, or of the last one dropped.
     std::uint64_t CurrentState() const { return FUndo.empty() ? FBaseState : FUndo.back().Id; }
-    static std::size_t BytesOf(const TStep& step) { return step.Kept.PixelCount() * sizeof(TColor32); }
+    static std::size_t BytesOf(const TStep& step) { return step.Kept.BytesHeld(); }
+    // Keeps the one of the two buffers that holds more memory in `into`.
+    static void KeepLarger(TBitmap32& into, TBitmap32&& other) {
+        if (other.BytesHeld() > into.BytesHeld()) into = std::move(other);
+    }
 
     std::deque<TStep> FUndo;  // oldest first
     std::deque<TStep> FRedo;  // next to redo last
+    TBitmap32 FSpare;         // only its memory matters, not its pixels
     std::size_t FByteLimit;
     std::size_t FBytesKept = 0;
     std::uint64_t FNextId = 1;

@@ -1,6 +1,7 @@
 #include "passthrough_linux.h"
 
 #include "aspi.h"
+#include "passthrough_requests.h"
 
 #include <algorithm>
 #include <array>
@@ -25,10 +26,8 @@ std::string DriveNodePath(char Letter)
 namespace {
 
 constexpr int InvalidHandle = -1;
-constexpr unsigned PassThroughTimeoutMs = 120 * 1000;  // whatever the caller asked for
 constexpr uint8_t UnassignedLun = 0xFA;
 constexpr uint8_t CDROMMajor = 11;  // the sr driver's block major
-constexpr uint8_t DriverSense = 0x08;
 
 
 class TKernelNodes : public TDeviceNodes {
@@ -87,7 +86,16 @@ struct TDriveEntry {
     uint8_t Lun = UnassignedLun;
     uint8_t LetterIndex = 0;
     bool Present = false;
-    int Handle = InvalidHandle;
+    TSharedHandle Handle;  // opened at the drive's first request
+    std::array<uint8_t, 40> Inquiry{};
+};
+
+// What probing a drive found out: kept, so that a drive still busy with a request that was
+// given up need not be probed again (the probe would wait behind that request).
+struct TProbe {
+    bool Found = false;
+    bool HasAddress = false;
+    TScsiAddress Address;
     std::array<uint8_t, 40> Inquiry{};
 };
 
@@ -96,16 +104,11 @@ struct TDriveTable {
     std::array<TDriveEntry, 26> Entries{};  // indexed by drive letter, A = 0
 };
 
-TDriveTable DriveTable;
+// Never destroyed: the transport closes the drive handles while the program exits.
+TDriveTable& DriveTable = *new TDriveTable;
+std::array<TProbe, 26> LastProbes;  // indexed by drive letter, A = 0
 bool Enumerated = false;
 uint8_t NoAddressCount = 0;
-
-void CloseEntryHandle(TDriveEntry& Entry)
-{
-    if (Entry.Handle != InvalidHandle)
-        DeviceNodes().Close(Entry.Handle);
-    Entry.Handle = InvalidHandle;
-}
 
 // Asks a freshly opened drive for its INQUIRY data; false when the call itself fails.
 bool ProbeInquiry(int Handle, std::array<uint8_t, 40>& Kept)
@@ -130,21 +133,27 @@ bool ProbeInquiry(int Handle, std::array<uint8_t, 40>& Kept)
     return true;
 }
 
-void ProbeDrive(char Letter)
+TProbe ProbeDrive(char Letter)
 {
+    TProbe probe;
     int handle = OpenDriveLetter(Letter);
     if (handle == InvalidHandle)
-        return;
+        return probe;
+    probe.Found = ProbeInquiry(handle, probe.Inquiry);
+    if (probe.Found)
+        probe.HasAddress = DeviceNodes().GetAddress(handle, probe.Address);
+    DeviceNodes().Close(handle);
+    return probe;
+}
+
+void AddDrive(char Letter, const TProbe& Probe)
+{
     TDriveEntry& entry = DriveTable.Entries[Letter - 'A'];
-    if (!ProbeInquiry(handle, entry.Inquiry)) {
-        DeviceNodes().Close(handle);
-        return;
-    }
-    TScsiAddress address;
-    if (DeviceNodes().GetAddress(handle, address)) {
-        entry.Adapter = address.PortNumber;
-        entry.Target = address.TargetId;
-        entry.Lun = address.Lun;
+    entry.Inquiry = Probe.Inquiry;
+    if (Probe.HasAddress) {
+        entry.Adapter = Probe.Address.PortNumber;
+        entry.Target = Probe.Address.TargetId;
+        entry.Lun = Probe.Address.Lun;
     } else {
         entry.Adapter = 0;
         entry.Target = NoAddressCount++;
@@ -152,8 +161,6 @@ void ProbeDrive(char Letter)
     }
     entry.Present = true;
     entry.LetterIndex = uint8_t(Letter - 'A');
-    entry.Handle = InvalidHandle;
-    DeviceNodes().Close(handle);
 }
 
 void ComputeAdapterCount()
@@ -198,47 +205,19 @@ uint8_t DeviceType(SRB_GDEVBlock& Srb)
     return found ? SS_COMP : SS_NO_DEVICE;
 }
 
-int DirectionOf(uint8_t Flags, uint32_t Length)
-{
-    if (Flags & SRB_DIR_IN)
-        return SG_DXFER_FROM_DEV;
-    if (Flags & SRB_DIR_OUT)
-        return SG_DXFER_TO_DEV;
-    return Length ? SG_DXFER_TO_FROM_DEV : SG_DXFER_NONE;  // direction left to the drive
-}
-
 uint8_t ExecuteOnDrive(SRB_ExecSCSICmd& Srb, TDriveEntry& Entry)
 {
-    if (Entry.Handle == InvalidHandle)
-        Entry.Handle = OpenDriveLetter(char('A' + Entry.LetterIndex));
-    if (Entry.Handle == InvalidHandle)
-        return SS_ERR;
-    uint8_t sense[SENSE_LEN] = {};
-    sg_io_hdr_t io{};
-    io.interface_id = 'S';
-    io.dxfer_direction = DirectionOf(Srb.SRB_Flags, Srb.SRB_BufLen);
-    io.cmd_len = std::min<uint8_t>(Srb.SRB_CDBLen, 16);
-    io.cmdp = Srb.CDBByte;
-    io.dxfer_len = Srb.SRB_BufLen;
-    io.dxferp = Srb.SRB_BufPointer;
-    io.mx_sb_len = std::min<uint8_t>(Srb.SRB_SenseLen, SENSE_LEN);
-    io.sbp = sense;
-    io.timeout = PassThroughTimeoutMs;
-    bool called = DeviceNodes().SendCommand(Entry.Handle, io);
-    // A transport failure (time-out, reset, lost device) shows in the host and driver status,
-    // not in the SCSI status, so it must fail the request too.
-    bool transportOk = io.host_status == 0 && (io.driver_status & ~DriverSense) == 0;
-    uint8_t status = SS_COMP;
-    if (!called || !transportOk || io.status != 0 || (io.sb_len_wr != 0 && io.sb_len_wr != SENSE_LEN)) {
-        status = SS_ERR;
-        std::memcpy(Srb.SenseArea, sense, std::min<size_t>(io.sb_len_wr, SENSE_LEN));
-        Srb.SRB_TargStat = io.status;
-        if (called && io.host_status == 0x03)  // the kernel's DID_TIME_OUT
-            Srb.SRB_HaStat = HASTAT_TIMEOUT;
+    if (!Entry.Handle) {
+        int handle = OpenDriveLetter(char('A' + Entry.LetterIndex));
+        if (handle == InvalidHandle)
+            return SS_ERR;
+        Entry.Handle = ShareHandle(handle);
     }
-    if (CloseAfterCommand)
-        CloseEntryHandle(Entry);
-    return status;
+    // Closed after the command: the request is then the handle's last holder.
+    TSharedHandle handle = CloseAfterCommand ? std::move(Entry.Handle) : Entry.Handle;
+    if (Srb.SRB_PostProc != 0)
+        return StartRequest(Srb, std::move(handle), Entry.LetterIndex);
+    return RunRequestNow(Srb, *handle);
 }
 
 uint8_t Execute(SRB_ExecSCSICmd& Srb)
@@ -278,13 +257,17 @@ int PassThroughEnumerate()
 {
     if (Enumerated)
         return 0;
-    for (TDriveEntry& entry : DriveTable.Entries)
-        CloseEntryHandle(entry);
     DriveTable = TDriveTable{};
     NoAddressCount = 0;
-    for (char letter = 'C'; letter <= 'Z'; ++letter)
-        if (DeviceNodes().IsCDDrive(letter))
-            ProbeDrive(letter);
+    for (char letter = 'C'; letter <= 'Z'; ++letter) {
+        if (!DeviceNodes().IsCDDrive(letter))
+            continue;
+        TProbe& probe = LastProbes[letter - 'A'];
+        if (!probe.Found || !RequestUnderWay(letter - 'A'))
+            probe = ProbeDrive(letter);
+        if (probe.Found)
+            AddDrive(letter, probe);
+    }
     ComputeAdapterCount();
     // Drives without a SCSI address go, in letter order, to one extra adapter after the rest.
     if (NoAddressCount > 0) {
@@ -303,9 +286,7 @@ int PassThroughEnumerate()
 
 void PassThroughReset()
 {
-    for (TDriveEntry& entry : DriveTable.Entries)
-        CloseEntryHandle(entry);
-    DriveTable = TDriveTable{};
+    DriveTable = TDriveTable{};  // closes the handles that no request under way holds
     Enumerated = false;
 }
 
@@ -326,8 +307,15 @@ uint32_t PassThroughSendCommand(void* Srb)
     case SC_GET_DEV_TYPE:
         header->SRB_Status = DeviceType(*static_cast<SRB_GDEVBlock*>(Srb));
         break;
-    case SC_EXEC_SCSI_CMD:
-        header->SRB_Status = Execute(*static_cast<SRB_ExecSCSICmd*>(Srb));
+    case SC_EXEC_SCSI_CMD: {
+        // A pending request's status belongs to its request thread from here on.
+        const uint8_t status = Execute(*static_cast<SRB_ExecSCSICmd*>(Srb));
+        if (status != SS_PENDING)
+            header->SRB_Status = status;
+        return status;
+    }
+    case SC_ABORT_SRB:
+        header->SRB_Status = AbandonRequest(static_cast<SRB_Abort*>(Srb)->SRB_ToAbort) ? SS_COMP : SS_ABORT_FAIL;
         break;
     case SC_GET_DISK_INFO:
         header->SRB_Status = SS_PENDING;  // no BIOS drive numbers here; callers read it as failure

@@ -35,6 +35,13 @@ std::string DriveNodePath(char Letter);
 // Opens a drive letter's node for reading and writing, else for reading only; -1 when neither works.
 int OpenDriveLetter(char Letter);
 
+// The time-out the layer gives every command it sends, whatever the caller asked for; the
+// kernel ends the command itself when it runs out.
+constexpr int PassThroughTimeoutMs = 120 * 1000;
+// How long a caller waits for a request of the layer before it gives the request up: the
+// command's time-out, and then a minute for the kernel to recover the drive and report it.
+constexpr int PassThroughWaitLimitMs = PassThroughTimeoutMs + 60 * 1000;
+
 // When set, the layer closes a drive's handle after every request (the recording engine sets it
 // from the finalisation on and clears it for its write loop).
 extern bool CloseAfterCommand;
@@ -46,4 +53,7 @@ int PassThroughEnumerate();
 void PassThroughReset();
 
 uint32_t PassThroughGetSupportInfo();
+// Requests with a completion event (SRB_PostProc) stay pending while a request thread carries
+// them out; an abort request (SC_ABORT_SRB) gives such a request up, and the drive's next
+// requests are sent once its system call has returned.
 uint32_t PassThroughSendCommand(void* Srb);

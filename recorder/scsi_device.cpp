@@ -250,6 +250,11 @@ uint8_t TSCSIDevice::ExecuteSRB(SRB_ExecSCSICmd& Srb, int TimeoutMs)
     Srb.SRB_SenseLen = SENSE_LEN;
     Srb.CDBByte[1] = uint8_t((Srb.CDBByte[1] & 0x1F) | (FLun << 5));
     TimeoutMs = std::max(TimeoutMs, MinimumTimeoutMs);
+    // The pass-through layer gives every command its own time-out, whatever was asked here,
+    // and the kernel reports when it runs out; a shorter wait would give up a command that
+    // the drive is still allowed to finish.
+    if (TransportName() == "PTASPI32")
+        TimeoutMs = std::max(TimeoutMs, PassThroughWaitLimitMs);
 
     SendASPI32Command(&Srb);
     auto pending = [&Srb] { return std::atomic_ref<uint8_t>(Srb.SRB_Status).load() == SS_PENDING; };

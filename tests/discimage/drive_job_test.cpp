@@ -7,6 +7,8 @@
 
 #include "transport.h"
 #include "../recorder/fake_nodes.h"
+#include "../recorder/recorder_behind_nodes.h"
+#include "passthrough_requests.h"
 
 #include <gtest/gtest.h>
 
@@ -24,10 +26,12 @@ namespace {
 
 // Its waits go on at once; the pauses it was asked for are kept. A request still pending (the
 // virtual recorder completes every other one before it returns) is given up at once, as when
-// its time limit has run out.
+// its time limit has run out. On stand-in device nodes, whose requests complete on a request
+// thread, it waits for the answer, unless the drive holds the command.
 class TQuickBurner : public TMCDBurner {
 public:
     std::function<void()> OnPause;  // runs on the pausing thread, before the pause is noted
+    TFakeNodes* Nodes = nullptr;
 
     std::vector<int> Pauses() {
         std::lock_guard<std::mutex> lock(FPauseLock);
@@ -40,7 +44,9 @@ protected:
         std::lock_guard<std::mutex> lock(FPauseLock);
         FPauses.push_back(Ms);
     }
-    void WaitForCompletion(int, int) override {}
+    void WaitForCompletion(int Event, int) override {
+        if (Nodes) Nodes->WaitForAnswerOrHold(Event);
+    }
 
 private:
     std::mutex FPauseLock;
@@ -76,6 +82,9 @@ protected:
     };
     std::vector<std::string> Lines;  // the burner's diagnostic lines, "kind:text"
     std::mutex LinesLock;
+    // Set before StartDrive: drive D is the virtual recorder behind the pass-through layer.
+    std::unique_ptr<TFakeNodes> Nodes;
+    std::unique_ptr<TRecorderBehindNodes> DriveBehindNodes;
 
     void SetUp() override {
         ASSERT_EQ(chdir(VIRTUAL_RECORDER_DIR), 0);
@@ -83,7 +92,12 @@ protected:
     }
     void TearDown() override {
         Burner.reset();
+        if (Nodes) {
+            Nodes->Gate.Release();
+            EXPECT_TRUE(WaitForRequests(HangGuardMs)) << "a request never ended";
+        }
         StopTransport();
+        SetDeviceNodes(nullptr);
         unsetenv("VREC_DRIVES");
         unsetenv("VREC_LOG");
     }
@@ -99,7 +113,14 @@ protected:
             std::lock_guard<std::mutex> lock(LinesLock);
             Lines.push_back(std::to_string(kind) + ":" + text);
         };
-        ASSERT_TRUE(Burner->InitializeASPI(false));
+        if (Nodes) {
+            Nodes->Drives = {DriveAt('D', 0, 0)};
+            DriveBehindNodes = std::make_unique<TRecorderBehindNodes>("./libwnaspi32.so");
+            Nodes->Answer = std::ref(*DriveBehindNodes);
+            SetDeviceNodes(Nodes.get());
+            Burner->Nodes = Nodes.get();
+        }
+        ASSERT_TRUE(Burner->InitializeASPI(Nodes != nullptr));
         ASSERT_TRUE(Burner->SelectDriveLetter('D'));
         for (const TDiscFile& file : Files) {
             const std::string local = Scratch.Write("src/" + file.DiscDir.substr(1) + "/" + file.Name, file.Bytes);
@@ -426,6 +447,37 @@ TEST_F(DriveJobTest, AFrozenDriveIsReportedAndAnAbortEndsTheWait) {
     }
 }
 
+// A drive of the pass-through layer that stops answering inside the system call: Abort ends
+// the job, the WRITE given up reaches the drive later without harm, and the next job records.
+TEST_F(DriveJobTest, AbortEndsAJobWhoseWriteTheSystemHolds) {
+    Nodes = std::make_unique<TFakeNodes>();
+    StartDrive("medium=cdr");
+    ASSERT_EQ(TransportName(), "PTASPI32");
+    Nodes->Gate.Arm(0x2A);
+    std::vector<int> reports;  // raised on the recording thread, read after its end
+    Burner->OnDriveWait = [&](TSCSIDevice*, int seconds) {
+        reports.push_back(seconds);
+        if (seconds == 40) Burner->AbortWrite();
+    };
+    EXPECT_EQ(Record(), "OPERATION ABORTED BY USER");
+    EXPECT_EQ(reports, (std::vector<int>{10, 40}));
+    EXPECT_EQ(Nodes->Gate.Held(), 1);
+    EXPECT_EQ(Count("2A"), 0) << "still held";
+    EXPECT_EQ(Count("35"), 0) << "the commands after it wait their turn";
+
+    Nodes->Gate.Release();
+    ASSERT_TRUE(WaitForRequests(HangGuardMs));
+    EXPECT_EQ(Count("2A"), 1) << "the WRITE given up reached the drive";
+    ExpectInOrder({"2A", "35"});
+    Burner->OnDriveWait = nullptr;
+    Burner->ResumeDriveWaits();  // as the end of a drive job does
+    ASSERT_TRUE(Burner->SelectDriveLetter('D'));
+    ASSERT_TRUE(Burner->NextWritableAddress());
+    EXPECT_GT(Burner->StartSector, 0u) << "after the blocks of the WRITE given up";
+    EXPECT_EQ(Record(), "");
+    EXPECT_EQ(Count("5B"), 1);
+}
+
 TEST_F(DriveJobTest, CloseAndCalibrationFollowTheirOptions) {
     StartDrive("medium=cdr");
     Burner->FinalizeTrack = false;
@@ -567,6 +619,7 @@ TEST(DriveJobPassThroughTest, TwoJobsInARowReopenTheDrive) {
     {
         TScratchDir scratch;
         TQuickBurner burner;
+        burner.Nodes = &nodes;
         ASSERT_TRUE(burner.InitializeASPI(true));
         ASSERT_EQ(TransportName(), "PTASPI32");
         const std::string photo = scratch.Write("photo.jpg", PatternBytes(100000, 7));

@@ -117,7 +117,7 @@ TEST(EditHistory, SavedStateFollowsUndoAndRedo) {
     history.Clear();
     EXPECT_TRUE(history.AtSavedState());
     EXPECT_FALSE(history.CanUndo());
-    EXPECT_EQ(history.BytesKept(), 0u);
+    EXPECT_EQ(history.BytesKept(), history.SpareBytes()) << "no step's bitmap is kept, at most a spare";
 }
 
 TEST(EditHistory, NewEditDropsTheRedoBranch) {
@@ -186,6 +186,86 @@ TEST(EditHistory, UndoingACropGivesBackTheBytesOfTheSmallerImage) {
     EXPECT_EQ(history.BytesKept(), size_t(4 * 3 * 4));
     history.Redo(image, shown);
     EXPECT_EQ(history.BytesKept(), size_t(10 * 10 * 4));
+}
+
+// The main window's way of editing: the edit writes the shown bitmap, the history keeps the
+// replaced image of a lossy step and hands back a buffer, into which the shown one is copied;
+// when idle, the window has a spare made ready.
+void DoEditAsWindow(TEditHistory& history, TBitmap32& image, TBitmap32& shown, const TEditCase& edit) {
+    edit.Edit(image, shown);
+    if (IsLosslessEdit(edit.Kind))
+        history.RecordLossless(edit.Kind);
+    else
+        image = history.RecordLossy(edit.Kind, std::move(image));
+    image = shown;
+    history.PrepareSpare(image.Width(), image.Height());
+}
+
+TEST(EditHistory, ReusedBuffersGiveTheExactPixelsWithinTheBound) {
+    const size_t bitmapBytes = 10 * 10 * 4;
+    for (const size_t limit : {size_t(1) << 30, 2 * bitmapBytes, bitmapBytes}) {
+        SCOPED_TRACE(limit);
+        TEditHistory history(limit);
+        TBitmap32 image = NoisePicture(10, 10, 19), shown = image;
+        history.PrepareSpare(10, 10);
+        std::vector<TBitmap32> states{image};
+        for (const TEditCase& edit : AllEdits()) {
+            DoEditAsWindow(history, image, shown, edit);
+            states.push_back(image);
+            EXPECT_LE(history.BytesKept(), limit) << edit.Name;
+        }
+        size_t at = states.size() - 1;
+        while (history.CanUndo()) {
+            history.Undo(image, shown);
+            --at;
+            EXPECT_EQ(image, states[at]);
+            EXPECT_EQ(shown, states[at]);
+            EXPECT_LE(history.BytesKept(), limit);
+        }
+        EXPECT_EQ(at == 0, limit > 2 * bitmapBytes) << "only the unbounded history reaches the loaded image";
+        while (history.CanRedo()) {
+            history.Redo(image, shown);
+            ++at;
+            EXPECT_EQ(image, states[at]);
+            EXPECT_EQ(shown, states[at]);
+            EXPECT_LE(history.BytesKept(), limit);
+        }
+        EXPECT_EQ(at, states.size() - 1);
+    }
+}
+
+// The spare is counted with the steps, handed over by the next lossy step, made only where
+// it fits beside the steps, and dropped before any step when the bound shrinks.
+TEST(EditHistory, TheSpareBufferCountsWithinTheBound) {
+    const size_t bitmapBytes = 10 * 10 * 4;
+    TEditHistory history(3 * bitmapBytes);
+    const TBitmap32 image = NoisePicture(10, 10, 23);
+    history.PrepareSpare(10, 10);
+    history.PrepareSpare(10, 10);
+    EXPECT_EQ(history.SpareBytes(), bitmapBytes);
+    EXPECT_EQ(history.BytesKept(), bitmapBytes);
+
+    const TBitmap32 handedOver = history.RecordLossy(ekTone, image);
+    EXPECT_EQ(handedOver.BytesHeld(), bitmapBytes);
+    EXPECT_EQ(history.SpareBytes(), 0u);
+    EXPECT_EQ(history.BytesKept(), bitmapBytes);  // the step alone
+
+    history.RecordLossy(ekTone, image);
+    history.PrepareSpare(10, 10);
+    EXPECT_EQ(history.BytesKept(), 3 * bitmapBytes);
+    history.SetByteLimit(2 * bitmapBytes);
+    EXPECT_EQ(history.SpareBytes(), 0u);
+    EXPECT_EQ(history.UndoCount(), 2u);
+
+    history.PrepareSpare(10, 10);  // no room beside two steps
+    EXPECT_EQ(history.SpareBytes(), 0u);
+
+    // A new image keeps one buffer of the old steps as its spare, if the bound allows.
+    history.Clear();
+    EXPECT_EQ(history.SpareBytes(), bitmapBytes);
+    EXPECT_EQ(history.BytesKept(), bitmapBytes);
+    history.SetByteLimit(bitmapBytes - 1);
+    EXPECT_EQ(history.BytesKept(), 0u);
 }
 
 TEST(EditHistory, DefaultLimitIsAtMostOneGigabyte) {

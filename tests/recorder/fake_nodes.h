@@ -3,11 +3,74 @@
 
 #include "passthrough_linux.h"
 
+#include "hang_guard.h"
+
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <cstring>
 #include <functional>
+#include <mutex>
+#include <poll.h>
 #include <string>
+#include <sys/eventfd.h>
+#include <unistd.h>
 #include <vector>
+
+// A drive that stops answering: a command with the gate's operation code is held inside the
+// system call until the test lets it go, however long that takes.
+class TDriveGate {
+public:
+    TDriveGate() : FHeldEvent(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+    ~TDriveGate() { close(FHeldEvent); }
+
+    // Holds the next commands with this operation code.
+    void Arm(uint8_t Command)
+    {
+        std::lock_guard lock(FLock);
+        FOpCode = Command;
+        FHeld = 0;
+        FReleased = false;
+        eventfd_t held = 0;
+        (void)eventfd_read(FHeldEvent, &held);
+    }
+
+    // Called inside the system call; returns when the command may go on to the drive.
+    void Pass(uint8_t Command)
+    {
+        std::unique_lock lock(FLock);
+        if (Command != FOpCode || FOpCode == 0 || FReleased)
+            return;
+        ++FHeld;
+        eventfd_write(FHeldEvent, 1);
+        FChanged.notify_all();
+        FChanged.wait(lock, [this] { return FReleased; });
+    }
+    // Lets the held commands go, and every later one through.
+    void Release()
+    {
+        std::lock_guard lock(FLock);
+        FReleased = true;
+        eventfd_t held = 0;
+        (void)eventfd_read(FHeldEvent, &held);
+        FChanged.notify_all();
+    }
+    int Held()
+    {
+        std::lock_guard lock(FLock);
+        return FHeld;
+    }
+    // Readable while a command is held.
+    int HeldEvent() const { return FHeldEvent; }
+
+private:
+    std::mutex FLock;
+    std::condition_variable FChanged;
+    uint8_t FOpCode = 0;  // 0: nothing is held
+    int FHeld = 0;
+    bool FReleased = false;
+    int FHeldEvent;
+};
 
 struct TFakeDrive {
     char Letter = 'D';
@@ -23,9 +86,10 @@ public:
     std::vector<TFakeDrive> Drives;
     // Plays the drive for every command but the enumeration's INQUIRY; the default answers GOOD.
     std::function<bool(sg_io_hdr_t&)> Answer;
+    TDriveGate Gate;
     int CDDriveQueries = 0;
-    int Opens = 0;
-    int OpenHandles = 0;
+    std::atomic<int> Opens = 0;
+    std::atomic<int> OpenHandles = 0;  // closed on a request thread when a request held the last reference
     std::vector<std::vector<uint8_t>> Commands;  // CDBs that reached a drive
 
     bool IsCDDrive(char Letter) override
@@ -51,6 +115,7 @@ public:
         Io.host_status = 0;
         Io.driver_status = 0;
         Io.sb_len_wr = 0;
+        Gate.Pass(cdb[0]);
         if (cdb[0] == 0x12) {
             if (drive->InquiryFails)
                 return false;
@@ -70,6 +135,14 @@ public:
         return true;
     }
     void Close(int) override { --OpenHandles; }
+
+    // A completion wait of a device on these nodes: returns once the request has completed, or
+    // at once while a command is held, as if the time asked for had passed without an answer.
+    void WaitForAnswerOrHold(int Event) const
+    {
+        pollfd waiters[2] = {{Event, POLLIN, 0}, {Gate.HeldEvent(), POLLIN, 0}};
+        poll(waiters, 2, HangGuardMs);
+    }
 
 private:
     const TFakeDrive* Find(char Letter) const

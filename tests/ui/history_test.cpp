@@ -109,7 +109,7 @@ TEST_F(MainFormTest, UndoAndRedoAreEnabledWithAStepAndNameIt) {
 TEST_F(MainFormTest, UndoAndRedoHeadTheImageMenuAndEndTheModificationBar) {
     TMainForm& window = Open();
     EXPECT_EQ(window.A_Undo->text(), "&Undo");
-    EXPECT_EQ(window.A_Redo->text(), "&Redo");
+    EXPECT_EQ(window.A_Redo->text(), "R&edo");
     EXPECT_EQ(window.A_Undo->shortcut(), QKeySequence("Ctrl+Z"));
     EXPECT_EQ(window.A_Redo->shortcuts(), (QList<QKeySequence>{QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}));
 
@@ -201,4 +201,21 @@ TEST_F(MainFormTest, TheHistoryStaysWithinItsBound) {
     window.A_Undo->trigger();
     EXPECT_FALSE(window.A_Undo->isEnabled());
     EXPECT_TRUE(window.FModified);
+}
+
+// After an image is shown or a lossy step is taken, a spare buffer is made on a worker
+// thread for the next lossy step, which takes it instead of fresh memory.
+TEST_F(MainFormTest, ASpareBufferIsMadeReadyOffTheWindowsThread) {
+    TMainForm& window = Open();
+    window.TakeImage(TBitmap32(10, 10), isFile, "picture.jpg", true);
+    const size_t bitmapBytes = 10 * 10 * 4;
+    window.WaitForHistorySpare();
+    EXPECT_EQ(window.FHistory.SpareBytes(), bitmapBytes);
+
+    Prompts->Tones = {{10, 0, 0}};
+    window.A_Brightness->trigger();
+    EXPECT_EQ(window.FHistory.BytesKept(), bitmapBytes) << "the step took the spare and kept the image before it";
+    window.WaitForHistorySpare();
+    EXPECT_EQ(window.FHistory.SpareBytes(), bitmapBytes);
+    EXPECT_EQ(window.FHistory.BytesKept(), 2 * bitmapBytes);
 }

@@ -10,9 +10,12 @@
 #include <QStyle>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <map>
 
 namespace {
 
@@ -129,4 +132,30 @@ TEST_F(WindowLayoutTest, HelpButtonsShowTheProgramsHelpIconWithoutATheme) {
     const QImage shown = CreateHelpButton(&dialog, "")->icon().pixmap(16).toImage();
     EXPECT_EQ(shown, QIcon(":/icons/help.svg").pixmap(16).toImage());
     EXPECT_NE(shown, dialog.style()->standardIcon(QStyle::SP_DialogHelpButton).pixmap(16).toImage());
+}
+
+// Alt and a letter inside the "&Image" menu must pick one item. The one pair the designed
+// captions share ("&Original Size", "&Open Image...") is kept as designed; no other letter
+// may be taken twice.
+TEST_F(WindowLayoutTest, TheImageMenuGivesEveryItemItsOwnMnemonic) {
+    TMainForm& window = Open();
+    QMenu* image = nullptr;
+    for (QAction* item : window.menuBar()->actions())
+        if (item->text() == "&Image") image = item->menu();
+    ASSERT_TRUE(image);
+    std::map<QChar, QStringList> captionsByKey;
+    for (const QAction* item : image->actions()) {
+        if (item->isSeparator()) continue;
+        const QString caption = item->text();
+        const qsizetype amp = caption.indexOf('&');
+        ASSERT_TRUE(amp >= 0 && amp + 1 < caption.size()) << "no mnemonic in " << caption.toStdString();
+        captionsByKey[caption[amp + 1].toUpper()] << caption;
+    }
+    for (const auto& [key, captions] : captionsByKey) {
+        if (key == 'O') {
+            EXPECT_EQ(captions, (QStringList{"&Original Size", "&Open Image..."}));
+            continue;
+        }
+        EXPECT_EQ(captions.size(), 1) << "Alt+" << QString(key).toStdString() << ": " << captions.join(", ").toStdString();
+    }
 }
