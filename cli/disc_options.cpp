@@ -71,6 +71,7 @@ bool ParseDiscOptions(const std::vector<std::string>& args, TDiscOptions& option
                               : arg == "--title" ? &options.Title
                               : arg == "--base" ? &options.BaseDir
                               : arg == "--viewer" ? &options.Viewer
+                              : arg == "--compare" ? &options.Compare
                               : nullptr;
         std::string album;
         if (arg == "--album") target = &album;
@@ -86,6 +87,13 @@ bool ParseDiscOptions(const std::vector<std::string>& args, TDiscOptions& option
         if (target == &album) options.Albums.push_back(album);
     }
     if (options.ListDrives) return true;
+    if (!options.Compare.empty()) {
+        if (!options.IsoFile.empty() || options.DriveLetter || options.TestWrite) {
+            error = "--compare cannot be combined with --iso, --drive or --test-write";
+            return false;
+        }
+        return true;
+    }
     if (options.IsoFile.empty() == !options.DriveLetter) {
         error = options.IsoFile.empty() ? "the image file is missing: give --iso FILE"
                                         : "give either --iso FILE or --drive LETTER, not both";
@@ -111,6 +119,7 @@ std::string DiscUsageText() {
            "                     [--viewer FILE] [--no-web] [--verbose]\n"
            "                     [--verify | --no-verify]\n"
            "       fotolark-disc --drive LETTER [--test-write] [the same options]\n"
+           "       fotolark-disc --compare DRIVE|FILE [--base DIR] [--verbose]\n"
            "       fotolark-disc --list-drives\n"
            "\n"
            "Writes Fotolark albums, their photos and thumbnails, the album viewer, an autorun\n"
@@ -126,6 +135,11 @@ std::string DiscUsageText() {
            "  --verify         read back what was written and compare it (the default)\n"
            "  --no-verify      do not read back what was written\n"
            "  --list-drives    list the CD/DVD drives and what each can write\n"
+           "  --compare DRIVE|FILE\n"
+           "                   check a Fotolark disc (a drive letter or node such as /dev/sr0) or\n"
+           "                   image file against the albums: per album, which photos are\n"
+           "                   equal, different, unreadable, missing from the disc or missing\n"
+           "                   from the albums (--verbose lists the equal ones too)\n"
            "  --title TEXT     the disc title, at most 32 characters (default: none; the\n"
            "                   volume is then named \"Fotolark\")\n"
            "  --album TITLE    put the album with this title on the disc; repeat it for more\n"
@@ -145,5 +159,7 @@ std::string DiscUsageText() {
            "being finalized, a first Ctrl-C only warns and a second one aborts.\n"
            "\n"
            "Exit status: 0 when the image or disc was written, 1 when the job failed (the reason\n"
-           "is printed), 2 for a usage error or an image file that would overwrite an input.\n";
+           "is printed), 2 for a usage error or an image file that would overwrite an input.\n"
+           "With --compare: 0 when everything on the disc matches the albums, 1 when not or when\n"
+           "the disc cannot be read.\n";
 }

@@ -10,6 +10,7 @@ struct TDiscOptions {
     bool TestWrite = false;
     bool Verify = true;  // read back and compare what was written (not after a test write)
     bool ListDrives = false;
+    std::string Compare;  // the disc or image file to check against the albums (--compare)
     std::string Title;
     std::vector<std::string> Albums;  // titles, in the order given; empty: every album
     std::string BaseDir;              // empty: the base folder of the settings

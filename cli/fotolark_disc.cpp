@@ -1,6 +1,7 @@
 // fotolark-disc: writes Fotolark albums into an ISO image file or onto a disc without the
 // window. It runs the jobs the CD window runs: the same content, PrepareImage and then
 // WriteISOFile, or the free-space check and BurnCD.
+#include "compare_command.h"
 #include "disc_content.h"
 #include "disc_drive.h"
 #include "disc_options.h"
@@ -218,5 +219,6 @@ int main(int argc, char** argv) {
         std::cout << DriveListText(burner);
         return 0;
     }
+    if (!options.Compare.empty()) return RunCompare(options);
     return RunJob(options);
 }

@@ -2,6 +2,7 @@
 // the image with WRITE (10) block group by block group, and finalising the disc.
 #include "write_thread.h"
 
+#include "drive_reads.h"
 #include "job_state.h"
 #include "mcdburner.h"
 #include "passthrough_linux.h"
@@ -12,8 +13,6 @@
 
 namespace {
 
-constexpr int kBusyRetryMs = 600;
-constexpr int kBusyAttempts = 10000;
 constexpr int kCloseRetryMs = 1000;
 constexpr int kCloseAttempts = 1000;
 constexpr int kPollEveryGroups = 5;
@@ -42,12 +41,6 @@ bool IsDVD(uint16_t discType) {
 // DVD+R, DVD+R DL and Blu-ray: no REZERO UNIT, speeds in their own unit.
 bool IsNewerMedium(uint16_t discType) {
     return discType >= dtDVDPlusR && discType <= dtBDRE;
-}
-
-// A refusal that goes away by waiting: BUSY status, or LOGICAL UNIT NOT READY (04h) such as a
-// long write in progress.
-bool DriveBusy(const TMCDBurner& burner) {
-    return burner.TargetBusy() || burner.SenseData()[12] == 0x04;
 }
 
 std::tm LocalNow() {

@@ -1,4 +1,5 @@
 // Reading an image file back after the job wrote it, and comparing it with what was written.
+#include "drive_reads.h"
 #include "job_state.h"
 #include "mcdburner.h"
 #include "write_thread.h"
@@ -70,8 +71,9 @@ void TThWrite::EndVerify() {
     FBurner.FVerified = true;
 }
 
-// The recorded blocks are read back from StartSector on. A stretch the drive cannot read is
-// read again block by block, each block a few times, so that exactly the bad ones count.
+// The recorded blocks are read back from StartSector on; a drive still busy with the end of
+// the recording is waited for. A stretch the drive cannot read is read again block by block,
+// each block a few times, so that exactly the bad ones count.
 void TThWrite::VerifyDrive() {
     if (!FCache.ErrorText().empty()) return;
     FBurner.FVerifying = true;
@@ -101,6 +103,6 @@ void TThWrite::VerifyDrive() {
 }
 
 bool TThWrite::ReadFromDrive(int64_t sector, int64_t count, char* buffer) {
-    return FBurner.Read10(static_cast<uint32_t>(FBurner.StartSector + sector), static_cast<uint16_t>(count),
-                          reinterpret_cast<uint8_t*>(buffer), static_cast<uint32_t>(count * 2048));
+    return ReadWhenReady(FBurner, static_cast<uint32_t>(FBurner.StartSector + sector), static_cast<uint16_t>(count),
+                         reinterpret_cast<uint8_t*>(buffer));
 }

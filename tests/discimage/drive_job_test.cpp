@@ -112,6 +112,19 @@ TEST_F(DriveJobTest, ABadBlockIsNamedByItsFile) {
     EXPECT_EQ(Count("28 00"), 0);
 }
 
+// A drive still busy with the end of the recording answers the first reads NOT READY; they are
+// waited out with the pauses of the write retries, and nothing counts as bad.
+TEST_F(DriveJobTest, VerifyWaitsWhileTheDriveIsNotReady) {
+    StartDrive("medium=cdr,readbusy=4");
+    Burner->Verify = true;
+    ASSERT_EQ(Record(), "");
+    EXPECT_TRUE(Burner->Verified());
+    const std::vector<int> pauses = Burner->Pauses();
+    EXPECT_EQ(std::count(pauses.begin(), pauses.end(), 600), 4);
+    // The first stretch is asked for five times, then every stretch once.
+    EXPECT_EQ(Count("28 00 " + Big32Hex(Burner->StartSector)), 5);
+}
+
 TEST_F(DriveJobTest, AppendableCdrIsLaidOutFromTheNextWritableAddress) {
     StartDrive("medium=cdr-appendable");
     ASSERT_EQ(Record(), "");

@@ -88,6 +88,17 @@ bool TDisc::Load(const std::string& Name)
     return false;
 }
 
+void TDisc::LoadRecorded(uint32_t Blocks)
+{
+    *this = TDisc{};
+    const bool cd = Blocks <= CDCapacity;
+    FKind = cd ? TMediumKind::CDR : TMediumKind::DVDR;
+    FCapacity = std::max(Blocks, cd ? CDCapacity : DVDCapacity);
+    FTracks.push_back(TTrack{1, 1, 0, Blocks, 0, true});
+    FComplete = true;
+    FClosedSessions = 1;
+}
+
 bool TDisc::IsCD() const
 {
     return FKind == TMediumKind::CDROM || FKind == TMediumKind::CDR || FKind == TMediumKind::CDRW;

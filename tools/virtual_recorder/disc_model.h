@@ -31,6 +31,9 @@ public:
     // "dvdram", "dvdplusrw", "dvdplusr", "dvdplusrdl", "bdrom", "bdr", "bdre" (unformatted),
     // "bdre-formatted". False for an unknown name.
     bool Load(const std::string& Name);
+    // A complete disc of one closed session whose track holds `Blocks` recorded blocks: a CD-R,
+    // or a DVD-R when they do not fit on a CD.
+    void LoadRecorded(uint32_t Blocks);
 
     TMediumKind Kind() const { return FKind; }
     bool Present() const { return FKind != TMediumKind::None; }

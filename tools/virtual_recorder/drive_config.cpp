@@ -81,6 +81,7 @@ const std::map<std::string, TSetter>& Setters()
         {"hash", Text(&TDriveConfig::HashFile)},
         {"plusr", Flag(&TDriveConfig::PlusR)},
         {"bd", Flag(&TDriveConfig::BD)},
+        {"content", Text(&TDriveConfig::ContentFile)},
         {"getconfig", Flag(&TDriveConfig::GetConfiguration)},
         {"page30", Flag(&TDriveConfig::Page30)},
         {"buf", Flag(&TDriveConfig::BufferUnderrunFree)},
@@ -97,6 +98,7 @@ const std::map<std::string, TSetter>& Setters()
         {"mediumerror", Number([](TDriveConfig& d, int64_t v) { d.MediumErrorLba = v; }, 0, UINT32_MAX)},
         {"readerror", Number([](TDriveConfig& d, int64_t v) { d.ReadErrorLba = v; }, 0, UINT32_MAX)},
         {"alterread", Number([](TDriveConfig& d, int64_t v) { d.AlteredLba = v; }, 0, UINT32_MAX)},
+        {"readbusy", Number([](TDriveConfig& d, int64_t v) { d.BusyReads = uint32_t(v); }, 0, UINT32_MAX)},
         {"failpage2a", [](TDriveConfig& d, const std::string& v) {
              if (v != "0" && v != "1" && v != "defaults")
                  return false;

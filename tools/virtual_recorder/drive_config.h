@@ -21,6 +21,7 @@ struct TDriveConfig {
     std::string Medium = "cdr";
     std::string ImageFile;  // receives the recorded user data; empty: a temporary file
     std::string HashFile;   // when set, only a SHA-256 of the recorded data is kept, in this file
+    std::string ContentFile;  // a complete disc recorded with these blocks (read only)
 
     // What the drive can do.
     bool GetConfiguration = true;  // false: an older drive without GET CONFIGURATION
@@ -43,6 +44,7 @@ struct TDriveConfig {
     int64_t MediumErrorLba = -1;   // a WRITE (10) covering this block fails with a write error
     int64_t ReadErrorLba = -1;     // a READ (10) covering this block fails with an unrecovered read error
     int64_t AlteredLba = -1;       // a READ (10) returns this block with one byte changed
+    uint32_t BusyReads = 0;        // READ (10) answered "operation in progress"
     TPageFault FailPage2A = TPageFault::None;
     int HangOpcode = -1;           // the first request with this operation code never completes
     bool UnitAttention = false;    // a medium change is pending at power-on

@@ -29,8 +29,10 @@ bool NeedsMedium(uint8_t OpCode)
     }
 }
 
-int OpenStore(const std::string& ImageFile)
+int OpenStore(const std::string& ImageFile, const std::string& ContentFile)
 {
+    if (!ContentFile.empty())
+        return open(ContentFile.c_str(), O_RDONLY | O_CLOEXEC);
     if (!ImageFile.empty())
         return open(ImageFile.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     char name[] = "/tmp/vrec-XXXXXX";
@@ -70,8 +72,13 @@ TVirtualDrive::TVirtualDrive(const TDriveConfig& Config) : FConfig(Config)
 {
     if (!FDisc.Load(FConfig.Medium))
         FDisc.Load("none");
-    if (FConfig.HashFile.empty())
-        FStore = OpenStore(FConfig.ImageFile);
+    // Only a digest is kept of what a hashing drive records; a drive with content reads it.
+    if (FConfig.HashFile.empty() || !FConfig.ContentFile.empty())
+        FStore = OpenStore(FConfig.ImageFile, FConfig.ContentFile);
+    if (!FConfig.ContentFile.empty()) {
+        const off_t size = FStore >= 0 ? lseek(FStore, 0, SEEK_END) : 0;
+        FDisc.LoadRecorded(uint32_t((size + BlockSize - 1) / BlockSize));
+    }
     // A drive holding such a disc can write it.
     FConfig.PlusR = FConfig.PlusR || FDisc.IsDVDPlusR();
     FConfig.BD = FConfig.BD || FDisc.IsBluRay();
@@ -79,6 +86,7 @@ TVirtualDrive::TVirtualDrive(const TDriveConfig& Config) : FConfig(Config)
     FNotReady = FConfig.NotReady;
     FBusyWrites = FConfig.BusyWrites;
     FLongWrites = FConfig.LongWrites;
+    FBusyReads = FConfig.BusyReads;
     FReadSpeed = FConfig.MaxReadKBs;
     FWriteSpeed = FConfig.MaxWriteKBs;
     TAnswer page = WriteParametersPage(2);
@@ -390,6 +398,10 @@ TOutcome TVirtualDrive::Read(const uint8_t* Cdb, uint8_t* Data, uint32_t Length)
     for (uint32_t i = 0; i < blocks; ++i)
         if (!FDisc.IsRecorded(lba + i))
             return CheckCondition(IllegalRequest, 0x21, 0x00);
+    if (FBusyReads > 0) {
+        --FBusyReads;
+        return CheckCondition(NotReady, 0x04, 0x07);  // operation in progress
+    }
     const auto covers = [&](int64_t block) { return block >= int64_t(lba) && block < int64_t(lba) + blocks; };
     if (covers(FConfig.ReadErrorLba))
         return CheckCondition(MediumError, 0x11, 0x00);  // unrecovered read error

@@ -83,6 +83,7 @@ private:
     uint32_t FBusyWrites = 0;
     bool FBusyAtLbaSeen = false;
     uint32_t FLongWrites = 0;
+    uint32_t FBusyReads = 0;
     uint32_t FFinalizing = 0;  // commands still refused while the drive finalises on its own
     uint32_t FFormatting = 0;  // commands still refused while the drive formats on its own
     TSha256 FDigest;           // of the recorded data, in hash-only mode

@@ -1,0 +1,13 @@
+#include "drive_reads.h"
+
+bool DriveBusy(const TSCSIDevice& device) {
+    return device.TargetBusy() || device.SenseData()[12] == 0x04;
+}
+
+bool ReadWhenReady(TSCSIDevice& device, uint32_t lba, uint16_t blocks, uint8_t* buffer) {
+    const uint32_t bytes = uint32_t(blocks) * 2048;
+    for (int attempt = 0;; ++attempt) {
+        if (device.Read10(lba, blocks, buffer, bytes)) return true;
+        if (!DriveBusy(device) || attempt + 1 >= kBusyAttempts || !device.DrivePause(kBusyRetryMs)) return false;
+    }
+}
