@@ -1,6 +1,7 @@
 #include "disc_volume.h"
 
 #include "drive_reads.h"
+#include "joliet_text.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -32,19 +33,7 @@ std::string Folded(std::string text) {
 // A Joliet identifier (UCS-2, big-endian) as UTF-8.
 std::string FromUcs2(const unsigned char* p, size_t bytes) {
     std::string text;
-    for (size_t i = 0; i + 1 < bytes; i += 2) {
-        const unsigned unit = p[i] << 8 | p[i + 1];
-        if (unit < 0x80) {
-            text += static_cast<char>(unit);
-        } else if (unit < 0x800) {
-            text += static_cast<char>(0xC0 | unit >> 6);
-            text += static_cast<char>(0x80 | (unit & 0x3F));
-        } else {
-            text += static_cast<char>(0xE0 | unit >> 12);
-            text += static_cast<char>(0x80 | (unit >> 6 & 0x3F));
-            text += static_cast<char>(0x80 | (unit & 0x3F));
-        }
-    }
+    for (size_t i = 0; i + 1 < bytes; i += 2) AppendUtf8(text, static_cast<char32_t>(p[i] << 8 | p[i + 1]));
     return text;
 }
 

@@ -13,6 +13,9 @@ std::u16string JolietUnits(const std::string& text);
 // The units of `text`, cut or padded with blanks to `units`, as big-endian bytes.
 std::string JolietField(const std::string& text, size_t units);
 
+// `code` appended to `out` as UTF-8.
+void AppendUtf8(std::string& out, char32_t code);
+
 // `units` as big-endian bytes.
 std::string BigEndianBytes(const std::u16string& units);
 
