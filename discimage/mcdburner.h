@@ -119,6 +119,8 @@ public:
     TAddFileEvent OnAddFile;
     TWriteDoneEvent OnWriteDone;
     TNotifyEvent OnFinalizingTrack;
+    // Raised on the recording thread when a job starts reading back what it wrote.
+    TNotifyEvent OnVerifying;
 
 private:
     friend class TThWrite;

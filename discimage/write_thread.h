@@ -33,6 +33,7 @@ private:
     void VerifyImageFile(int fd, const std::string& path);
     void VerifyDrive();
     bool ReadFromDrive(int64_t sector, int64_t count, char* buffer);
+    void StartVerify();
     void EndVerify();
 
     // The drive job (write_thread_drive.cpp).

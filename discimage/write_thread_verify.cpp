@@ -42,7 +42,7 @@ void TThWrite::VerifyImageFile(int fd, const std::string& path) {
     const int in = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) return Fail(readError);
     (void)posix_fadvise(in, 0, 0, POSIX_FADV_SEQUENTIAL);
-    FBurner.FVerifying = true;
+    StartVerify();
     std::vector<char> buffer(static_cast<size_t>(kReadBackSectors * 2048));
     const int64_t total = FCheck.WrittenSectors();
     for (int64_t sector = 0; sector < total;) {
@@ -64,6 +64,11 @@ void TThWrite::VerifyImageFile(int fd, const std::string& path) {
     EndVerify();
 }
 
+void TThWrite::StartVerify() {
+    FBurner.FVerifying = true;
+    if (FBurner.OnVerifying) FBurner.OnVerifying(&FBurner);
+}
+
 void TThWrite::EndVerify() {
     FBurner.FVerifying = false;
     if (!FCache.ErrorText().empty()) return;
@@ -76,7 +81,7 @@ void TThWrite::EndVerify() {
 // each block a few times, so that exactly the bad ones count.
 void TThWrite::VerifyDrive() {
     if (!FCache.ErrorText().empty()) return;
-    FBurner.FVerifying = true;
+    StartVerify();
     std::vector<char> buffer(static_cast<size_t>(kDriveReadSectors * 2048));
     const int64_t total = FCheck.WrittenSectors();
     for (int64_t sector = 0; sector < total;) {

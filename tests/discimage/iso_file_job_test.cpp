@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <future>
 #include <thread>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -77,12 +78,17 @@ TEST_F(IsoFileJobTest, WritesTheWholeImageAndReportsOnTheRecordingThread) {
 TEST_F(IsoFileJobTest, VerifyReadsTheWholeImageBackOnlyWhenAskedTo) {
     const std::string data = PatternBytes(2 * 1024 * 1024 + 3, 5);
     Burner.InsertFile("\\", Scratch.Write("photo.jpg", data), false);
+    // Raised as reading back begins: nothing is counted as verified yet.
+    std::vector<int64_t> verifiedAtStart;
+    Burner.OnVerifying = [&](TMCDBurner* burner) { verifiedAtStart.push_back(burner->BytesVerified()); };
     for (const bool verify : {true, false}) {
         SCOPED_TRACE(verify ? "verify" : "no verify");
         Burner.Verify = verify;
         Done = {};
+        verifiedAtStart.clear();
         Start();
         EXPECT_EQ(Finish().Error, "");
+        EXPECT_EQ(verifiedAtStart, verify ? std::vector<int64_t>{0} : std::vector<int64_t>{});
         EXPECT_EQ(Burner.Verified(), verify);
         EXPECT_FALSE(Burner.Verifying());
         EXPECT_EQ(Burner.BytesVerified(), verify ? Burner.ImageBlocks() * 2048 : 0);

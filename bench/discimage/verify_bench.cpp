@@ -1,0 +1,207 @@
+// Reading back after writing, against a plain sequential read of the same image file.
+// A 1.5 GB layout written to an image file and a 600 MB layout recorded on a DVD-R in the
+// virtual recorder, both with Verify: the time measured is the read-back alone, from the job's
+// OnVerifying to its end. Beside it, in the same run, `dd` of the same image file to /dev/null.
+// Both read from the storage in the same state: dd reads a fresh copy of the image file,
+// flushed and dropped from the page cache as the job drops its file before reading back; the
+// virtual recorder's disc is dropped when reading back begins, so that its reads come from the
+// medium rather than the drive's cache.
+// Counters: the read-back's and dd's throughput and their ratio (goal at least 0.9), medians of
+// the runs, and the process's peak memory (goal under 64 MB).
+// FOTOLARK_BENCH_IMAGE_MB and FOTOLARK_BENCH_DRIVE_MB change the sizes; the files go to the
+// temporary folder (TMPDIR), on disk.
+#include "mcdburner.h"
+#include "transport.h"
+
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using TClock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int64_t kPhotoBytes = 2500000;
+
+// The drive's own waits (ready polls) are not the read-back's throughput.
+class TNoWaitBurner : public TMCDBurner {
+protected:
+    void Pause(int) override {}
+};
+
+int64_t SizeSetting(const char* name, int64_t fallback) {
+    const char* value = std::getenv(name);
+    return (value ? std::atoll(value) : fallback) * 1000000;
+}
+
+// Photos of varied bytes in a folder of the temporary folder, removed at the end.
+struct TLayout {
+    fs::path Folder;
+    int Photos = 0;
+
+    TLayout(const std::string& name, int64_t bytes) : Photos(static_cast<int>(bytes / kPhotoBytes)) {
+        Folder = fs::temp_directory_path() / ("fotolark-verify-bench-" + name + "-" + std::to_string(getpid()));
+        fs::create_directories(Folder / "Images");
+        std::string data(kPhotoBytes, '\0');
+        for (int n = 0; n < Photos; ++n) {
+            for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>((i + n) * 2654435761u >> 24);
+            std::ofstream(Photo(n), std::ios::binary) << data;
+        }
+    }
+    ~TLayout() {
+        std::error_code ignored;
+        fs::remove_all(Folder, ignored);
+    }
+    std::string Photo(int n) const { return (Folder / "Images" / ("20040612" + std::to_string(10000 + n) + ".jpg")).string(); }
+
+    void FillTree(TMCDBurner& burner) const {
+        burner.CreateDirPath("\\Images");
+        for (int n = 0; n < Photos; ++n) burner.InsertFile("\\Images", Photo(n), false);
+    }
+};
+
+// Flushes `path` and drops it from the page cache, so that the next read comes from storage.
+void DropFromCache(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    (void)fdatasync(fd);
+    (void)posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    close(fd);
+}
+
+double Seconds(TClock::time_point from, TClock::time_point to) {
+    return std::chrono::duration<double>(to - from).count();
+}
+
+// Seconds of `dd` reading a fresh copy of `path`, per byte of the file times `bytes`: the time
+// a plain read of `bytes` takes from a file in the state the job reads back from, just written,
+// flushed and dropped from the page cache.
+double DdSeconds(const std::string& path, int64_t bytes) {
+    const std::string copy = path + ".dd";
+    if (std::system(("cp '" + path + "' '" + copy + "'").c_str()) != 0) return 0;
+    DropFromCache(copy);
+    const auto start = TClock::now();
+    const std::string command = "dd if='" + copy + "' of=/dev/null bs=1M status=none";
+    const bool read = std::system(command.c_str()) == 0;
+    const double seconds = Seconds(start, TClock::now());
+    const double size = static_cast<double>(fs::file_size(copy));
+    fs::remove(copy);
+    return read ? seconds * static_cast<double>(bytes) / size : 0;
+}
+
+double PeakMB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024;
+}
+
+// Runs one verified job started by `start`; the seconds of its read-back, or 0 when it failed.
+// `beforeReading` runs on the job's thread as reading back begins, before the clock starts.
+double ReadBackSeconds(TMCDBurner& burner, const std::function<void()>& start,
+                       const std::function<void()>& beforeReading, std::string& error) {
+    std::promise<std::string> done;
+    TClock::time_point readingFrom{}, ended{};
+    burner.OnVerifying = [&](TMCDBurner*) {
+        beforeReading();
+        readingFrom = TClock::now();
+    };
+    burner.OnWriteDone = [&](TMCDBurner*, const std::string& text) {
+        ended = TClock::now();
+        done.set_value(text);
+    };
+    burner.Verify = true;
+    start();
+    error = done.get_future().get();
+    burner.WaitForJob();
+    if (error.empty() && !burner.Verified()) error = "nothing was read back";
+    return error.empty() ? Seconds(readingFrom, ended) : 0;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// The storage's speed swings from run to run (more so on a virtual machine, whose disk is the
+// host's cache), so the figures are medians of the runs, each run's read-back against its dd.
+struct TRuns {
+    std::vector<double> ReadBack, Dd, Ratio;
+    int64_t Bytes = 0;
+
+    void Add(int64_t bytes, double readBack, double dd) {
+        Bytes += bytes;
+        ReadBack.push_back(static_cast<double>(bytes) / 1e6 / readBack);
+        Dd.push_back(static_cast<double>(bytes) / 1e6 / dd);
+        Ratio.push_back(dd / readBack);
+    }
+    void Report(benchmark::State& state) const {
+        state.SetBytesProcessed(Bytes);
+        state.counters["read_back_MBps"] = Median(ReadBack);
+        state.counters["dd_MBps"] = Median(Dd);
+        state.counters["ratio_to_dd"] = Median(Ratio);
+        state.counters["peak_MB"] = PeakMB();
+    }
+};
+
+void ImageFileReadBack(benchmark::State& state) {
+    const TLayout layout("image", SizeSetting("FOTOLARK_BENCH_IMAGE_MB", 1536));
+    const std::string iso = (layout.Folder / "out.iso").string();
+    TRuns runs;
+    for (auto _ : state) {
+        auto burner = std::make_unique<TNoWaitBurner>();
+        layout.FillTree(*burner);
+        burner->PrepareImage(true);
+        std::string error;
+        const double seconds = ReadBackSeconds(*burner, [&] { burner->WriteISOFile(iso); }, [] {}, error);
+        if (!error.empty()) return state.SkipWithError(("the image job failed: " + error).c_str());
+        state.SetIterationTime(seconds);
+        runs.Add(burner->BytesVerified(), seconds, DdSeconds(iso, burner->BytesVerified()));
+    }
+    runs.Report(state);
+}
+
+void DriveReadBack(benchmark::State& state) {
+    if (chdir(VIRTUAL_RECORDER_DIR) != 0) return state.SkipWithError("no virtual recorder");
+    const TLayout layout("drive", SizeSetting("FOTOLARK_BENCH_DRIVE_MB", 600));
+    const std::string disc = (layout.Folder / "disc.img").string();
+    TRuns runs;
+    for (auto _ : state) {
+        fs::remove(disc);
+        setenv("VREC_DRIVES", ("letter=D,medium=dvdr,image=" + disc).c_str(), 1);
+        auto burner = std::make_unique<TNoWaitBurner>();
+        burner->InitializeASPI(false);  // a fresh blank disc
+        burner->SelectDriveLetter('D');
+        layout.FillTree(*burner);
+        burner->PrepareImage(false);
+        std::string error;
+        const double seconds =
+            ReadBackSeconds(*burner, [&] { burner->BurnCD(); }, [&] { DropFromCache(disc); }, error);
+        if (!error.empty()) return state.SkipWithError(("the drive job failed: " + error).c_str());
+        state.SetIterationTime(seconds);
+        const int64_t verified = burner->BytesVerified();
+        burner.reset();
+        StopTransport();
+        runs.Add(verified, seconds, DdSeconds(disc, verified));
+    }
+    runs.Report(state);
+}
+
+BENCHMARK(ImageFileReadBack)->Unit(benchmark::kMillisecond)->Iterations(5)->UseManualTime();
+BENCHMARK(DriveReadBack)->Unit(benchmark::kMillisecond)->Iterations(5)->UseManualTime();
+
+} // namespace
+
+BENCHMARK_MAIN();
