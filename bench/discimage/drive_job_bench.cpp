@@ -12,19 +12,28 @@
 // 4.4 GB DVD+R layout needs neither memory nor disk space:
 //   FOTOLARK_BENCH_MB=4500 FOTOLARK_BENCH_MEDIUM=dvdplusr FOTOLARK_BENCH_HASH=1
 //   FOTOLARK_BENCH_SPARSE=1 FOTOLARK_BENCH_DISCARD=1 drive_job_bench
+// The drive job reports "vs_file_job", its throughput divided by the image-file job's of the
+// same run. With FOTOLARK_BENCH_DISCARD=1 and no hashing the virtual recorder records to
+// /dev/null, as the file job writes there: both media then cost nothing. A hashing medium
+// costs the job the SHA-256 of every byte, which a real drive does not ask of the computer;
+// "medium_hash_s" then tells how long SHA-256 of the same bytes takes on its own on this
+// machine (measured after each job, outside its time): the bound of such a run.
 #include "mcdburner.h"
 #include "transport.h"
 
 #include <benchmark/benchmark.h>
+#include <openssl/evp.h>
 
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <future>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -99,6 +108,25 @@ std::string RunJob(TMCDBurner& burner, const std::function<void()>& start) {
     return error;
 }
 
+// The image-file job's throughput in this run, for the drive job's comparison.
+double FileJobBytesPerSecond = 0;
+
+// Seconds that SHA-256 of `bytes` zero bytes takes in pieces of a WRITE group, as the hashing
+// medium receives them (the sparse photos are zeros; the hash's speed does not depend on them).
+double MediumHashSeconds(int64_t bytes) {
+    const std::vector<unsigned char> piece(63488);
+    EVP_MD_CTX* context = EVP_MD_CTX_new();
+    EVP_DigestInit_ex(context, EVP_sha256(), nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    for (int64_t done = 0; done < bytes; done += static_cast<int64_t>(piece.size()))
+        EVP_DigestUpdate(context, piece.data(), piece.size());
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    EVP_DigestFinal_ex(context, digest, &length);
+    EVP_MD_CTX_free(context);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 void Report(benchmark::State& state, int64_t bytes, int64_t cacheWaits) {
     state.SetBytesProcessed(bytes);
     state.counters["cache_waits"] = static_cast<double>(cacheWaits);
@@ -107,6 +135,7 @@ void Report(benchmark::State& state, int64_t bytes, int64_t cacheWaits) {
 void IsoFileJob(benchmark::State& state) {
     const std::string iso = OutputPath("out.iso");
     int64_t bytes = 0, waits = 0;
+    double elapsed = 0;
     for (auto _ : state) {
         state.PauseTiming();
         auto burner = std::make_unique<TNoWaitBurner>();
@@ -114,12 +143,15 @@ void IsoFileJob(benchmark::State& state) {
         Layout().FillTree(*burner);
         burner->PrepareImage(true);
         state.ResumeTiming();
+        const auto start = std::chrono::steady_clock::now();
         if (!RunJob(*burner, [&] { burner->WriteISOFile(iso); }).empty()) state.SkipWithError("the image job failed");
+        elapsed += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         bytes += burner->BytesWritten();
         waits += burner->CacheWaits();
     }
     if (iso != "/dev/null") fs::remove(iso);
     Report(state, bytes, waits);
+    FileJobBytesPerSecond = static_cast<double>(bytes) / elapsed;
 }
 
 void DriveJob(benchmark::State& state) {
@@ -129,7 +161,9 @@ void DriveJob(benchmark::State& state) {
     const std::string keep = Setting("FOTOLARK_BENCH_HASH") == "1" ? "hash=" + (Layout().Folder / "disc.sha256").string()
                                                                     : "image=" + disc;
     setenv("VREC_DRIVES", ("letter=D,medium=" + medium + "," + keep).c_str(), 1);
+    const bool hashing = Setting("FOTOLARK_BENCH_HASH") == "1";
     int64_t bytes = 0, waits = 0;
+    double elapsed = 0, hashSeconds = 0;
     for (auto _ : state) {
         state.PauseTiming();
         auto burner = std::make_unique<TNoWaitBurner>();
@@ -139,19 +173,25 @@ void DriveJob(benchmark::State& state) {
         Layout().FillTree(*burner);
         burner->PrepareImage(false);
         state.ResumeTiming();
+        const auto start = std::chrono::steady_clock::now();
         if (const std::string error = RunJob(*burner, [&] { burner->BurnCD(); }); !error.empty()) {
             state.SkipWithError(("the drive job failed: " + error).c_str());
             break;
         }
+        elapsed += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         bytes += burner->BytesWritten();
         waits += burner->CacheWaits();
         state.PauseTiming();
+        if (hashing) hashSeconds += MediumHashSeconds(burner->BytesWritten());
         burner.reset();
         StopTransport();
         state.ResumeTiming();
     }
     if (disc != "/dev/null") fs::remove(disc);
     Report(state, bytes, waits);
+    if (FileJobBytesPerSecond > 0 && elapsed > 0)
+        state.counters["vs_file_job"] = static_cast<double>(bytes) / elapsed / FileJobBytesPerSecond;
+    if (hashing) state.counters["medium_hash_s"] = hashSeconds / static_cast<double>(state.iterations());
 }
 
 BENCHMARK(IsoFileJob)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();

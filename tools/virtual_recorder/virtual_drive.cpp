@@ -419,9 +419,10 @@ bool TVirtualDrive::Store(uint32_t Lba, const uint8_t* Data, uint32_t Blocks)
 {
     if (FStore >= 0) {
         const off_t at = off_t(Lba) * BlockSize, end = at + off_t(Blocks) * BlockSize;
-        // Zeros past the end of the store become a hole: large sparse recordings cost no space.
+        // Zeros past the end of a file store become a hole: large sparse recordings cost no
+        // space. A device (such as /dev/null) takes them as they come.
         struct stat store{};
-        if (fstat(FStore, &store) == 0 && at >= store.st_size &&
+        if (fstat(FStore, &store) == 0 && S_ISREG(store.st_mode) && at >= store.st_size &&
             std::all_of(Data, Data + size_t(Blocks) * BlockSize, [](uint8_t byte) { return byte == 0; }))
             return ftruncate(FStore, end) == 0;
         return pwrite(FStore, Data, size_t(Blocks) * BlockSize, at) == ssize_t(Blocks * BlockSize);
