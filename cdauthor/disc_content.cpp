@@ -220,6 +220,8 @@ bool BuildDiscContent(TMCDBurner& burner, const TDiscContent& content, const TDi
     burner.InsertFile("\\", temp.CataloguePath(), false);
     burner.CreateDirPath("\\Images");
     burner.CreateDirPath("\\Thumbs");
+    // Made meanwhile on another thread, so that the pages hardly lengthen the job.
+    std::future<TExpectedWebPages> pages = content.WebPages ? MakeWebPagesAhead(content) : std::future<TExpectedWebPages>();
     for (const TAlbum* album : content.Albums) {
         for (int i = 0; i < album->Project.PhotoCount(); ++i) {
             const TPhoto& photo = *album->Project.PhotoAt(i);
@@ -227,7 +229,7 @@ bool BuildDiscContent(TMCDBurner& burner, const TDiscContent& content, const TDi
             burner.InsertFile("\\Thumbs", PhotoThumbPath(content, photo), false);
         }
     }
-    if (content.WebPages) AddWebPages(burner, content);
+    if (content.WebPages) AddWebPages(burner, content, std::move(pages));
     return true;
 }
 

@@ -136,6 +136,8 @@ std::string PhotoPage(const TWebAlbum& album, const TAlbumNames& names, size_t p
         page += "</p>";
     }
     Append(page, {"\n</figcaption>\n</figure>\n</main>\n", kKeyScript, "</body>\n</html>\n"});
+    // Kept by the thousand until the disc is written: no more memory than the text needs.
+    page.shrink_to_fit();
     return page;
 }
 

@@ -93,12 +93,18 @@ int64_t SectorsFor(int64_t bytes) {
     return (bytes + kSectorSize - 1) / kSectorSize;
 }
 
-std::string DirectoryRecord(const std::string& identifier, const TRecordFields& fields) {
+size_t DirectoryRecordLength(size_t identifierLength) {
+    return 33 + identifierLength + (identifierLength % 2 == 0 ? 1 : 0);
+}
+
+void AppendDirectoryRecord(std::string& out, std::string_view identifier, const TRecordFields& fields) {
     const size_t n = identifier.size();
-    std::string record(33 + n + (n % 2 == 0 ? 1 : 0), '\0');
-    record[0] = static_cast<char>(record.size());
-    PutBoth32(record, 2, fields.Extent);
-    PutBoth32(record, 10, fields.DataLength);
+    const size_t at = out.size();
+    out.resize(at + DirectoryRecordLength(n), '\0');
+    char* record = out.data() + at;
+    record[0] = static_cast<char>(DirectoryRecordLength(n));
+    PutBoth32(out, at + 2, fields.Extent);
+    PutBoth32(out, at + 10, fields.DataLength);
     if (fields.HasDate) {
         const TDateParts date = DecodeDateTime(fields.DateTime);
         record[18] = static_cast<char>(std::clamp(date.Year - 1900, 0, 255));
@@ -110,9 +116,14 @@ std::string DirectoryRecord(const std::string& identifier, const TRecordFields& 
         record[24] = static_cast<char>(fields.GmtOffset);
     }
     record[25] = static_cast<char>(fields.Flags);
-    PutBoth16(record, 28, fields.VolumeSequence);
+    PutBoth16(out, at + 28, fields.VolumeSequence);
     record[32] = static_cast<char>(n);
-    PutBytes(record, 33, identifier);
+    identifier.copy(record + 33, n);
+}
+
+std::string DirectoryRecord(const std::string& identifier, const TRecordFields& fields) {
+    std::string record;
+    AppendDirectoryRecord(record, identifier, fields);
     return record;
 }
 

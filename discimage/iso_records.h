@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 constexpr int kSectorSize = 2048;
 
@@ -25,6 +26,9 @@ struct TRecordFields {
 // A complete directory record: `identifier` is written as given, followed by a zero pad byte
 // when its length is even.
 std::string DirectoryRecord(const std::string& identifier, const TRecordFields& fields);
+// The same record appended to `out`, and the length of a record with such an identifier.
+void AppendDirectoryRecord(std::string& out, std::string_view identifier, const TRecordFields& fields);
+size_t DirectoryRecordLength(size_t identifierLength);
 
 // A path table record with its extent and parent number in little-endian (type L) or
 // big-endian (type M) order.

@@ -91,6 +91,20 @@ std::string JolietField(const std::string& text, size_t units) {
     return BigEndianBytes(value);
 }
 
+size_t JolietLength(const std::string& text) {
+    return IsAscii(text) ? text.size() : JolietUnits(text).size();
+}
+
+void AppendJolietBytes(std::string& out, const std::string& text) {
+    if (!IsAscii(text)) {
+        out += BigEndianBytes(JolietUnits(text));
+        return;
+    }
+    const size_t at = out.size();
+    out.resize(at + 2 * text.size(), '\0');
+    for (size_t i = 0; i < text.size(); ++i) out[at + 2 * i + 1] = IsControl(static_cast<unsigned char>(text[i])) ? '_' : text[i];
+}
+
 std::string BigEndianBytes(const std::u16string& units) {
     std::string bytes;
     bytes.reserve(units.size() * 2);

@@ -10,6 +10,11 @@ bool IsUtf8(const std::string& text);
 // unit per byte. Characters beyond 16 bits and control characters become "_".
 std::u16string JolietUnits(const std::string& text);
 
+// How many units JolietUnits gives for `text`, and those units appended to `out` as big-endian
+// bytes; both without building the units for a plain-ASCII name.
+size_t JolietLength(const std::string& text);
+void AppendJolietBytes(std::string& out, const std::string& text);
+
 // The units of `text`, cut or padded with blanks to `units`, as big-endian bytes.
 std::string JolietField(const std::string& text, size_t units);
 

@@ -45,9 +45,26 @@ std::string JolietIdentifier(const std::string& name) {
     return BigEndianBytes(JolietUnits(name));
 }
 
-std::string EntryIdentifier(const TFEntry* entry, bool joliet) {
-    const std::string name = (joliet ? entry->LongName : entry->ShortName) + (entry->IsDirectory() ? "" : ";1");
-    return joliet ? JolietIdentifier(name) : name;
+// Files carry the version ";1" after their name, directories nothing.
+const char* VersionOf(const TFEntry* entry) {
+    return entry->IsDirectory() ? "" : ";1";
+}
+
+// The identifier of an entry's record, written into `out`: the short name, or the Joliet
+// name as big-endian UCS-2.
+void EntryIdentifier(const TFEntry* entry, bool joliet, std::string& out) {
+    out.clear();
+    if (!joliet) {
+        out.append(entry->ShortName).append(VersionOf(entry));
+        return;
+    }
+    AppendJolietBytes(out, entry->LongName);
+    AppendJolietBytes(out, VersionOf(entry));
+}
+
+size_t IdentifierLength(const TFEntry* entry, bool joliet) {
+    const size_t version = entry->IsDirectory() ? 0 : 2;
+    return joliet ? 2 * (JolietLength(entry->LongName) + version) : entry->ShortName.size() + version;
 }
 
 std::string PathTable(const std::vector<TDEntry*>& order, bool joliet, bool bigEndian, uint32_t dirArea) {
@@ -65,19 +82,38 @@ void PadToSector(std::string& bytes) {
     bytes.resize(static_cast<size_t>(SectorsFor(static_cast<int64_t>(bytes.size())) * kSectorSize), '\0');
 }
 
-// The records of one directory, packed so that none straddles a sector, zero-filled to its
-// last sector. With `areas` all zero it serves to measure the directory.
-std::string DirectorySectors(const TDEntry* dir, bool joliet, const TAreas& areas) {
+// The records of a directory are packed so that none straddles a sector: the bytes before a
+// record of `length` bytes that starts a new sector, when it would not fit after `used` bytes.
+size_t GapBefore(size_t used, size_t length) {
+    const size_t room = kSectorSize - used % kSectorSize;
+    return length > room ? room : 0;
+}
+
+// The length of a directory's records, zero-filled to its last sector, without building them.
+int64_t DirectorySize(const TDEntry* dir, bool joliet) {
+    size_t used = 2 * DirectoryRecordLength(1);  // "." and ".."
+    for (const TFEntry* entry = dir->FirstChild; entry; entry = entry->Next) {
+        const size_t length = DirectoryRecordLength(IdentifierLength(entry, joliet));
+        used += GapBefore(used, length) + length;
+    }
+    return SectorsFor(static_cast<int64_t>(used)) * kSectorSize;
+}
+
+// The records of one directory appended to `out`, zero-filled to its last sector.
+void AppendDirectory(std::string& out, const TDEntry* dir, bool joliet, const TAreas& areas) {
     const uint32_t dirArea = joliet ? areas.JolietDirs : areas.IsoDirs;
+    const size_t start = out.size();
     auto selfRecord = [&](const TDEntry* d, char id) {
         TRecordFields fields;
         fields.Extent = dirArea + static_cast<uint32_t>(joliet ? d->JolietExtent : d->IsoExtent);
         fields.DataLength = static_cast<uint32_t>(joliet ? d->JolietSize : d->IsoSize);
         fields.Flags = 0x02;
         fields.VolumeSequence = 0;
-        return DirectoryRecord(std::string(1, id), fields);
+        AppendDirectoryRecord(out, std::string_view(&id, 1), fields);
     };
-    std::string bytes = selfRecord(dir, '\0') + selfRecord(dir->ParentDir, '\1');
+    selfRecord(dir, '\0');
+    selfRecord(dir->ParentDir, '\1');
+    std::string identifier;  // reused from entry to entry
     for (const TFEntry* entry = dir->FirstChild; entry; entry = entry->Next) {
         TRecordFields fields;
         if (entry->IsDirectory()) fields.Extent = dirArea + static_cast<uint32_t>(joliet ? entry->JolietExtent : entry->IsoExtent);
@@ -87,20 +123,18 @@ std::string DirectorySectors(const TDEntry* dir, bool joliet, const TAreas& area
         fields.DateTime = entry->DateTime;
         fields.GmtOffset = entry->GmtOffset;
         fields.Flags = static_cast<uint8_t>((entry->IsDirectory() ? 0x02 : 0x00) | ((entry->Attr & faHidden) ? 0x01 : 0x00));
-        const std::string record = DirectoryRecord(EntryIdentifier(entry, joliet), fields);
-        const size_t room = kSectorSize - bytes.size() % kSectorSize;
-        if (record.size() > room) bytes.append(room, '\0');
-        bytes += record;
+        EntryIdentifier(entry, joliet, identifier);
+        out.append(GapBefore(out.size() - start, DirectoryRecordLength(identifier.size())), '\0');
+        AppendDirectoryRecord(out, identifier, fields);
     }
-    PadToSector(bytes);
-    return bytes;
+    out.resize(start + static_cast<size_t>(SectorsFor(static_cast<int64_t>(out.size() - start)) * kSectorSize), '\0');
 }
 
 // Sizes and extent offsets of every directory of one tree; the area's length in sectors.
 uint32_t PlaceDirectories(bool joliet) {
     uint32_t offset = 0;
     for (TDEntry* dir : UsedDirs()) {
-        const int64_t size = static_cast<int64_t>(DirectorySectors(dir, joliet, TAreas{}).size());
+        const int64_t size = DirectorySize(dir, joliet);
         (joliet ? dir->JolietSize : dir->IsoSize) = size;
         (joliet ? dir->JolietExtent : dir->IsoExtent) = static_cast<int32_t>(offset);
         offset += static_cast<uint32_t>(size / kSectorSize);
@@ -191,10 +225,10 @@ TDescriptorFields IdentifierFields(const TMCDBurner& burner) {
     return fields;
 }
 
-// Every sector from the start of the image up to the first file sector.
-std::string HeaderSectors(const TAreas& areas, TDescriptorFields fields, bool joliet, uint32_t isoPathSize,
-                          uint32_t jolietPathSize) {
-    std::string header(16 * kSectorSize, '\0');
+// Every sector from the start of the image up to the first file sector, appended to `header`.
+void AppendHeaderSectors(std::string& header, const TAreas& areas, TDescriptorFields fields, bool joliet,
+                         uint32_t isoPathSize, uint32_t jolietPathSize) {
+    header.append(16 * kSectorSize, '\0');
     fields.PathTableSize = isoPathSize;
     fields.PathTableL = areas.IsoPathL;
     fields.PathTableM = areas.IsoPathM;
@@ -223,8 +257,7 @@ std::string HeaderSectors(const TAreas& areas, TDescriptorFields fields, bool jo
         }
     }
     for (int tree = 0; tree < trees; ++tree)
-        for (const TDEntry* dir : UsedDirs()) header += DirectorySectors(dir, tree == 1, areas);
-    return header;
+        for (const TDEntry* dir : UsedDirs()) AppendDirectory(header, dir, tree == 1, areas);
 }
 
 } // namespace
@@ -255,10 +288,13 @@ void TMCDBurner::LayOutImage() {
     const TAreas areas = PlaceAreas(StartSector, JolietFileSystem, isoPathSize, jolietPathSize);
     FTrackSectors = areas.End - StartSector;
     FFileAreaStart = areas.Files;
-    const std::string header =
-        HeaderSectors(areas, IdentifierFields(*this), JolietFileSystem, isoPathSize, jolietPathSize);
-    assert(header.size() == static_cast<size_t>(areas.Files - StartSector) * kSectorSize);
-    FHeaderStream += header;
+    // Written once into memory of its final size: a header of a large disc runs to megabytes.
+    const size_t headerBytes = static_cast<size_t>(areas.Files - StartSector) * kSectorSize;
+    const size_t before = FHeaderStream.size();
+    FHeaderStream.reserve(before + headerBytes);
+    AppendHeaderSectors(FHeaderStream, areas, IdentifierFields(*this), JolietFileSystem, isoPathSize, jolietPathSize);
+    assert(FHeaderStream.size() - before == headerBytes);
+    (void)before;
 }
 
 int64_t TMCDBurner::ImageBlocks() const {

@@ -100,6 +100,18 @@ TEST_F(DiscWebTest, PhotosTheTreeLeavesOffAreLinkedNowhere) {
     EXPECT_THAT(Page("album-2-photo-1.html"), HasSubstr("src=\"../Images/b.jpg\""));
 }
 
+// The pages are made ahead, while the tree takes the photos; when the tree holds every photo,
+// they are those the tree's own names give, word for word.
+TEST_F(DiscWebTest, PagesMadeAheadAreThoseOfTheTree) {
+    Albums.AddAlbum("Trip", 0, {"a.jpg", "b & c.jpg", "d.jpg"});
+    Albums.AddAlbum("Again", 1, {"d.jpg"});  // one photo in two albums is on the disc once
+    const TDiscContent content = Content("Summer <2004>");
+    Build(content);
+    const std::vector<TWebPage> fromTree = WebPages(content.Title, WebAlbumsOnDisc(Burner, content));
+    ASSERT_EQ(PageEntries(Burner).size(), fromTree.size());
+    for (const TWebPage& page : fromTree) EXPECT_EQ(Page(FileNamePart(page.Path)), page.Text) << page.Path;
+}
+
 TEST_F(DiscWebTest, TheCdWindowsEstimateIsWhatTheJobWrites) {
     Albums.AddAlbum("Holidays", 0, {"a.jpg", "b.jpg", "c.jpg"});
     Albums.AddAlbum("Garden", 1, {"d.jpg"});
