@@ -67,10 +67,12 @@ std::string ComputePathKey(const TDEntry* dir) {
 // The key under which a directory's entries are looked up: the name as Joliet writes it, with
 // ASCII letters folded, so that two names a reader could not tell apart share a key.
 std::string NameKey(const std::string& longName) {
-    std::u16string units = JolietUnits(longName);
-    for (char16_t& unit : units)
-        if (unit >= u'a' && unit <= u'z') unit = static_cast<char16_t>(unit - u'a' + u'A');
-    return BigEndianBytes(units);
+    std::string key;
+    AppendJolietBytes(key, longName);
+    // Big-endian units: a letter a-z is the byte pair 00 61..7A.
+    for (size_t i = 0; i + 1 < key.size(); i += 2)
+        if (key[i] == 0 && key[i + 1] >= 'a' && key[i + 1] <= 'z') key[i + 1] = static_cast<char>(key[i + 1] - 'a' + 'A');
+    return key;
 }
 
 // "\Images\name": the path of a file `name` in `dir`, with the names' own letter case.
@@ -114,7 +116,7 @@ TFEntry* FindChild(const TDEntry* dir, const std::string& longName) {
 bool FitsRecord(const std::string& shortName, const std::string& longName, bool isFile) {
     const size_t version = isFile ? 2 : 0;
     return shortName.size() + version <= kLongestIdentifier &&
-           2 * (JolietUnits(longName).size() + version) <= kLongestIdentifier - 1;
+           2 * (JolietLength(longName) + version) <= kLongestIdentifier - 1;
 }
 
 TDateTime NowAsFileDate() {
@@ -331,7 +333,7 @@ void TMCDBurner::AddFileEntry(TDEntry* Dir, const TFoundFile& Found, const std::
     if (shortName.find('.') == std::string::npos) shortName += '.';
     TDateTime dateTime = Found.DateTime;
     const bool replacing = foundFile && ReplaceFile;
-    const bool tooLong = JolietUnits(longName).size() >= kSkippedNameLength;
+    const bool tooLong = JolietLength(longName) >= kSkippedNameLength;
     bool skip = tooLong;
 
     if (OnAddFile)

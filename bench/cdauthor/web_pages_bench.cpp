@@ -11,6 +11,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -18,6 +19,7 @@
 #include <future>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -140,29 +142,35 @@ double ImageJobSeconds(const TDiscContent& content, const std::string& iso, int6
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
 // The job without the pages and with them, in turns, so that a busy machine weighs on both
-// alike; "ratio" is the time with pages over the time without.
+// alike; "ratio" is the median of each pair's time with pages over its time without (the time
+// of a job on this machine drifts more from pair to pair than the pages add).
 void ImageJobWithoutAndWithPages(benchmark::State& state) {
     const TBenchLayout& layout = Layout();
     const char* discard = std::getenv("FOTOLARK_BENCH_DISCARD");
     const std::string iso = discard && std::string(discard) == "1" ? "/dev/null" : (layout.Folder / "out.iso").string();
     TDiscContent without = layout.Content, with = layout.Content;
     without.WebPages = false;
-    double withoutSeconds = 0, withSeconds = 0;
+    std::vector<double> withoutMs, withMs, ratios;
     int64_t bytes = 0;
     for (auto _ : state) {
         const double a = ImageJobSeconds(without, iso, bytes);
         const double b = ImageJobSeconds(with, iso, bytes);
-        if (a < 0 || b < 0) state.SkipWithError("the image job failed");
-        withoutSeconds += a;
-        withSeconds += b;
+        if (a < 0 || b < 0) return state.SkipWithError("the image job failed");
+        withoutMs.push_back(1000 * a);
+        withMs.push_back(1000 * b);
+        ratios.push_back(b / a);
     }
     if (iso != "/dev/null") fs::remove(iso);
     state.SetBytesProcessed(bytes);
-    const double runs = static_cast<double>(state.iterations());
-    state.counters["without_ms"] = 1000 * withoutSeconds / runs;
-    state.counters["with_ms"] = 1000 * withSeconds / runs;
-    state.counters["ratio"] = withSeconds / withoutSeconds;
+    state.counters["without_ms"] = Median(withoutMs);
+    state.counters["with_ms"] = Median(withMs);
+    state.counters["ratio"] = Median(ratios);
 }
 
 } // namespace
@@ -170,6 +178,6 @@ void ImageJobWithoutAndWithPages(benchmark::State& state) {
 BENCHMARK(WebPagesInMemory)->Unit(benchmark::kMillisecond);
 BENCHMARK(UsedEstimate)->Unit(benchmark::kMillisecond);
 BENCHMARK(PagesOfAJob)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
-BENCHMARK(ImageJobWithoutAndWithPages)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(ImageJobWithoutAndWithPages)->Unit(benchmark::kMillisecond)->Iterations(31)->UseRealTime();
 
 BENCHMARK_MAIN();
