@@ -221,7 +221,7 @@ bool BuildDiscContent(TMCDBurner& burner, const TDiscContent& content, const TDi
     burner.CreateDirPath("\\Images");
     burner.CreateDirPath("\\Thumbs");
     // Made meanwhile on another thread, so that the pages hardly lengthen the job.
-    std::future<TExpectedWebPages> pages = content.WebPages ? MakeWebPagesAhead(content) : std::future<TExpectedWebPages>();
+    std::future<std::vector<TWebPage>> pages = content.WebPages ? MakeWebPagesAhead(content) : std::future<std::vector<TWebPage>>();
     for (const TAlbum* album : content.Albums) {
         for (int i = 0; i < album->Project.PhotoCount(); ++i) {
             const TPhoto& photo = *album->Project.PhotoAt(i);

@@ -66,22 +66,25 @@ std::vector<const TFEntry*> FilesByName(const TDEntry* dir) {
     return files;
 }
 
-// Whether the tree holds every photo's image and thumbnail under the names `expected` gives
-// them: then the pages of `expected` are those of the tree (the texts come from the same photos).
-bool TreeHolds(const TMCDBurner& burner, const TDiscContent& content, const std::vector<TWebAlbum>& expected) {
+// Whether the tree holds every photo's image and thumbnail under the photo's own file name, as
+// ExpectedWebAlbums has them: then the pages made from those are the tree's pages.
+bool TreeHoldsEveryPhoto(const TMCDBurner& burner, const TDiscContent& content) {
     const std::vector<const TFEntry*> images = FilesByName(burner.FindDir("\\Images"));
     const std::vector<const TFEntry*> thumbs = FilesByName(burner.FindDir("\\Thumbs"));
     const std::string imageDir = WithTrailingSlash(content.ImageDir), thumbDir = WithTrailingSlash(content.ThumbDir);
-    auto holds = [](const std::vector<const TFEntry*>& files, const std::string& dir, const std::string& name) {
+    auto holds = [](const std::vector<const TFEntry*>& files, const std::string& dir, std::string_view name) {
         const auto found = std::lower_bound(files.begin(), files.end(), name,
-                                            [](const TFEntry* file, const std::string& key) { return file->LongName < key; });
+                                            [](const TFEntry* file, std::string_view key) { return file->LongName < key; });
         if (found == files.end() || (*found)->LongName != name) return false;
         const std::string& source = (*found)->SourcePath;  // the file of this photo, not another of its name
         return source.size() == dir.size() + name.size() && source.starts_with(dir) && source.ends_with(name);
     };
-    for (const TWebAlbum& album : expected)
-        for (const TWebPhoto& photo : album.Photos)
-            if (!holds(images, imageDir, photo.ImageName) || !holds(thumbs, thumbDir, photo.ThumbName)) return false;
+    for (const TAlbum* album : content.Albums)
+        for (int i = 0; i < album->Project.PhotoCount(); ++i) {
+            const std::string& file = album->Project.PhotoAt(i)->FileName;
+            const std::string_view name = std::string_view(file).substr(file.find_last_of('/') + 1);  // as FileNamePart
+            if (!holds(images, imageDir, name) || !holds(thumbs, thumbDir, name)) return false;
+        }
     return true;
 }
 
@@ -106,20 +109,17 @@ std::vector<TWebAlbum> WebAlbumsOnDisc(const TMCDBurner& burner, const TDiscCont
     return albums;
 }
 
-std::future<TExpectedWebPages> MakeWebPagesAhead(const TDiscContent& content) {
+std::future<std::vector<TWebPage>> MakeWebPagesAhead(const TDiscContent& content) {
     return std::async(std::launch::async, [title = content.Title, albums = content.Albums] {
-        TExpectedWebPages expected;
-        expected.Albums = ExpectedWebAlbums(albums);
-        expected.Pages = WebPages(title, expected.Albums);
-        return expected;
+        return WebPages(title, ExpectedWebAlbums(albums));
     });
 }
 
-void AddWebPages(TMCDBurner& burner, const TDiscContent& content, std::future<TExpectedWebPages> ahead) {
+void AddWebPages(TMCDBurner& burner, const TDiscContent& content, std::future<std::vector<TWebPage>> ahead) {
     std::vector<TWebPage> pages;
     if (ahead.valid()) {
-        TExpectedWebPages expected = ahead.get();
-        if (TreeHolds(burner, content, expected.Albums)) pages = std::move(expected.Pages);
+        pages = ahead.get();
+        if (!TreeHoldsEveryPhoto(burner, content)) pages.clear();
     }
     if (pages.empty()) pages = WebPages(content.Title, WebAlbumsOnDisc(burner, content));
     if (!TreeHasRoomFor(pages.size())) {
