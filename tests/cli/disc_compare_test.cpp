@@ -111,6 +111,31 @@ TEST_F(DiscCompareTest, AnImageOfAnotherMakerAndTheDiscInADriveAreReadToo) {
     EXPECT_NE(run.Output.find("the disc's Albums.dat cannot be read"), std::string::npos) << run.Output;
 }
 
+// Without Joliet a disc has only its ISO 9660 names: upper-case, and cut to 8.3 at level 1, so
+// that a photo with a longer name is not found there.
+TEST_F(DiscCompareTest, AnImageWithoutJolietIsReadByItsIsoNames) {
+    const std::string tree = ExtractTree(Iso, "norock", "tree");
+    const struct {
+        const char* Level;
+        int Status;
+        std::vector<std::string> Lines;
+    } cases[] = {
+        {"4", 0, {"  3 photos on the disc and equal", "Every photo on the disc matches the albums."}},
+        {"1", 1, {"  missing from the disc: 2004061200001.jpg (the image is not on the disc)",
+                  "  1 photo on the disc and equal", "  2 photos on the disc and equal", "The disc differs from the albums."}},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(std::string("ISO level ") + test.Level);
+        const std::string other = Scratch.Path() + "/iso-level-" + test.Level + ".iso";
+        TCommandResult made = RunCommand(std::string("xorriso -as mkisofs -iso-level ") + test.Level + " -o " +
+                                         Quote(other) + " " + Quote(tree) + " 2>&1");
+        ASSERT_EQ(made.Status, 0) << made.Output;
+        TCommandResult run = Compare(other);
+        EXPECT_EQ(run.Status, test.Status) << run.Output;
+        for (const std::string& line : test.Lines) ExpectLine(run, line);
+    }
+}
+
 TEST_F(DiscCompareTest, ADamagedVolumeGetsAMessage) {
     const std::string good = ReadBytes(Iso);
     const size_t images = JolietRootRecord(good, "Images");
