@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 #include <string_view>
+#include <system_error>
 #include <utility>
 
 namespace {
@@ -110,9 +111,13 @@ std::vector<TWebAlbum> WebAlbumsOnDisc(const TMCDBurner& burner, const TDiscCont
 }
 
 std::future<std::vector<TWebPage>> MakeWebPagesAhead(const TDiscContent& content) {
-    return std::async(std::launch::async, [title = content.Title, albums = content.Albums] {
-        return WebPages(title, ExpectedWebAlbums(albums));
-    });
+    try {
+        return std::async(std::launch::async, [title = content.Title, albums = content.Albums] {
+            return WebPages(title, ExpectedWebAlbums(albums));
+        });
+    } catch (const std::system_error&) {
+        return {};  // no thread to be had: the pages are made when they are added
+    }
 }
 
 void AddWebPages(TMCDBurner& burner, const TDiscContent& content, std::future<std::vector<TWebPage>> ahead) {
