@@ -9,6 +9,7 @@
 #include "jpeg_io.h"
 #include "mainform.h"
 #include "prefs.h"
+#include "up_down.h"
 
 #include "../support/gui_bench_main.h"
 
