@@ -8,17 +8,21 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <set>
 #include <sstream>
 #include <thread>
+
+#include <unistd.h>
 
 namespace {
 
 // SANE's entry points are plain C functions, so the wrapped backend lives here.
 std::mutex gBackendMutex;
 TSaneApi gBackend;
-std::set<std::string> gReaders;  // thread ids that the last sane_start created
+std::set<std::string> gReaders;  // thread ids that appeared during the last sane_start
+std::string gStarterName;        // the name of the thread that called it
 
 std::set<std::string> ThreadsOfThisProcess() {
     std::set<std::string> threads;
@@ -27,8 +31,17 @@ std::set<std::string> ThreadsOfThisProcess() {
     return threads;
 }
 
+// A thread's name; empty once it has gone.
+std::string ThreadName(const std::string& thread) {
+    std::ifstream comm("/proc/self/task/" + thread + "/comm");
+    std::string name;
+    std::getline(comm, name);
+    return name;
+}
+
 SANE_Status StartNotingReaders(SANE_Handle device) {
     const std::lock_guard lock(gBackendMutex);
+    gStarterName = ThreadName(std::to_string(gettid()));
     const std::set<std::string> before = ThreadsOfThisProcess();
     const SANE_Status status = gBackend.start(device);
     gReaders.clear();
@@ -37,9 +50,12 @@ SANE_Status StartNotingReaders(SANE_Handle device) {
     return status;
 }
 
+// A backend's reader keeps the name of the thread that started the scan, as a new thread does
+// on Linux; other threads of the process that began meanwhile (Qt's pooled ones) name
+// themselves and are not waited for.
 bool ReadersRunning() {
-    const std::set<std::string> threads = ThreadsOfThisProcess();
-    return std::any_of(gReaders.begin(), gReaders.end(), [&](const std::string& reader) { return threads.count(reader); });
+    return std::any_of(gReaders.begin(), gReaders.end(),
+                       [](const std::string& thread) { return ThreadName(thread) == gStarterName; });
 }
 
 void CancelWhenReadersEnded(SANE_Handle device) {
