@@ -6,12 +6,12 @@
 // /dev/null.
 #include "disc_content.h"
 #include "disc_web.h"
+#include "../support/bench_figures.h"
 
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -140,11 +140,6 @@ double ImageJobSeconds(const TDiscContent& content, const std::string& iso, int6
     bytes += burner.BytesWritten();
     EndDiscJob(burner, temp);
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // The job without the pages and with them, in turns, so that a busy machine weighs on both

@@ -18,11 +18,11 @@
 // costs the job the SHA-256 of every byte, which a real drive does not ask of the computer;
 // "medium_hash_s" then tells how long SHA-256 of the same bytes takes on its own on this
 // machine (measured after each job, outside its time): the bound of such a run.
-#include "mcdburner.h"
+#include "bench_disc_jobs.h"
+#include "sha256.h"
 #include "transport.h"
 
 #include <benchmark/benchmark.h>
-#include <openssl/evp.h>
 
 #include <unistd.h>
 
@@ -46,12 +46,6 @@ std::string Setting(const char* name) {
     return value ? value : "";
 }
 
-// The drive's own waits (ready polls, lead-out) are not the engine's throughput.
-class TNoWaitBurner : public TMCDBurner {
-protected:
-    void Pause(int) override {}
-};
-
 struct TLayout {
     fs::path Folder;
     int Photos = 0;
@@ -74,12 +68,8 @@ struct TLayout {
         std::error_code ignored;
         fs::remove_all(Folder, ignored);
     }
-    std::string Photo(int n) const { return (Folder / "Images" / ("20040612" + std::to_string(10000 + n) + ".jpg")).string(); }
-
-    void FillTree(TMCDBurner& burner) const {
-        burner.CreateDirPath("\\Images");
-        for (int n = 0; n < Photos; ++n) burner.InsertFile("\\Images", Photo(n), false);
-    }
+    std::string Photo(int n) const { return BenchPhotoPath(Folder, n); }
+    void FillTree(TMCDBurner& burner) const { AddBenchPhotos(burner, Folder, Photos); }
 };
 
 void SetBenchCacheSize(TMCDBurner& burner) {
@@ -114,16 +104,11 @@ double FileJobBytesPerSecond = 0;
 // Seconds that SHA-256 of `bytes` zero bytes takes in pieces of a WRITE group, as the hashing
 // medium receives them (the sparse photos are zeros; the hash's speed does not depend on them).
 double MediumHashSeconds(int64_t bytes) {
-    const std::vector<unsigned char> piece(63488);
-    EVP_MD_CTX* context = EVP_MD_CTX_new();
-    EVP_DigestInit_ex(context, EVP_sha256(), nullptr);
+    const std::vector<uint8_t> piece(63488);
+    vrec::TSha256 digest;  // the hashing medium's own
     const auto start = std::chrono::steady_clock::now();
-    for (int64_t done = 0; done < bytes; done += static_cast<int64_t>(piece.size()))
-        EVP_DigestUpdate(context, piece.data(), piece.size());
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    EVP_DigestFinal_ex(context, digest, &length);
-    EVP_MD_CTX_free(context);
+    for (int64_t done = 0; done < bytes; done += static_cast<int64_t>(piece.size())) digest.Add(piece.data(), piece.size());
+    benchmark::DoNotOptimize(digest.HexDigest());
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 

@@ -13,8 +13,9 @@
 // 64 MB). FOTOLARK_BENCH_RUNS=1 prints each run's figures.
 // FOTOLARK_BENCH_IMAGE_MB and FOTOLARK_BENCH_DRIVE_MB change the sizes; the files go to the
 // temporary folder (TMPDIR), on disk.
-#include "mcdburner.h"
+#include "bench_disc_jobs.h"
 #include "transport.h"
+#include "../support/bench_figures.h"
 
 #include <benchmark/benchmark.h>
 
@@ -41,12 +42,6 @@ namespace {
 
 constexpr int64_t kPhotoBytes = 2500000;
 
-// The drive's own waits (ready polls) are not the read-back's throughput.
-class TNoWaitBurner : public TMCDBurner {
-protected:
-    void Pause(int) override {}
-};
-
 int64_t SizeSetting(const char* name, int64_t fallback) {
     const char* value = std::getenv(name);
     return (value ? std::atoll(value) : fallback) * 1000000;
@@ -70,12 +65,8 @@ struct TLayout {
         std::error_code ignored;
         fs::remove_all(Folder, ignored);
     }
-    std::string Photo(int n) const { return (Folder / "Images" / ("20040612" + std::to_string(10000 + n) + ".jpg")).string(); }
-
-    void FillTree(TMCDBurner& burner) const {
-        burner.CreateDirPath("\\Images");
-        for (int n = 0; n < Photos; ++n) burner.InsertFile("\\Images", Photo(n), false);
-    }
+    std::string Photo(int n) const { return BenchPhotoPath(Folder, n); }
+    void FillTree(TMCDBurner& burner) const { AddBenchPhotos(burner, Folder, Photos); }
 };
 
 // Flushes `path` and drops it from the page cache, so that the next read comes from storage.
@@ -135,11 +126,6 @@ double ReadBackSeconds(TMCDBurner& burner, const std::function<void()>& start,
     burner.WaitForJob();
     if (error.empty() && !burner.Verified()) error = "nothing was read back";
     return error.empty() ? Seconds(readingFrom, ended) : 0;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
 }
 
 // dd and the read-back take turns at reading first, so each ratio carries the first read's
