@@ -12,6 +12,10 @@ class TMCDBurner;
 
 // A 64-bit hash of one 2048-byte sector: any change of a single 64-bit word changes it.
 uint64_t SectorHash(const char* sector);
+// The hashes of `sectors` whole sectors from `data`, into `hashes`.
+void HashSectors(const char* data, int64_t sectors, uint64_t* hashes);
+// The same without vector instructions: what HashSectors does on processors without them.
+void HashSectorsPortable(const char* data, int64_t sectors, uint64_t* hashes);
 
 class TWrittenCheck {
 public:
