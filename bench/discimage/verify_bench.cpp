@@ -6,11 +6,11 @@
 // (the job drops its image itself; the virtual recorder's disc is dropped when reading back
 // begins, so that its reads come from the medium rather than the drive's cache).
 // The storage must be in the same state for both. On a virtual machine the first read of a
-// file just written is several times slower than the next ones (the disk is the host's cache),
-// so the file is read once, untimed, as reading back begins; after that dd and the read-back
-// take turns at going first: dd reads as reading back begins in even runs, after the job in
-// odd ones. Now and then one read of either stalls on the host; the median of the runs'
-// ratios is not moved by such a stall.
+// file just written is several times slower than the next ones, and the next few still grow
+// quicker (the disk is the host's cache). So the file is read once, untimed, as reading back
+// begins; then dd reads it right before the read-back and again right after the job, and the
+// read-back is set against the mean of the two, which cancels a steady change of speed. Now
+// and then one read stalls on the host; the median of the runs' ratios is not moved by that.
 // Counters: the read-back's and dd's throughput (medians of the runs), their ratio (goal at
 // least 0.9; the median of the runs' ratios) and the process's peak memory (goal under
 // 64 MB). FOTOLARK_BENCH_RUNS=1 prints each run's figures.
@@ -148,7 +148,9 @@ struct TRuns {
     std::vector<double> ReadBack, Dd, Ratio;
     int64_t Bytes = 0;
 
-    void Add(int64_t bytes, double readBack, double dd) {
+    // `ddBefore` and `ddAfter`: the seconds of dd's reads right before and right after.
+    void Add(int64_t bytes, double readBack, double ddBefore, double ddAfter) {
+        const double dd = (ddBefore + ddAfter) / 2;
         Bytes += bytes;
         ReadBack.push_back(static_cast<double>(bytes) / 1e6 / readBack);
         Dd.push_back(static_cast<double>(bytes) / 1e6 / dd);
@@ -173,22 +175,20 @@ void ImageFileReadBack(benchmark::State& state) {
         auto burner = std::make_unique<TNoWaitBurner>();
         layout.FillTree(*burner);
         burner->PrepareImage(true);
-        const bool ddFirst = runs.Ratio.size() % 2 == 0;
-        double dd = 0;
+        double ddBefore = 0;
         std::string error;
         const double seconds = ReadBackSeconds(
             *burner, [&] { burner->WriteISOFile(iso); },
             [&] {
                 const std::string image = TemporaryImage(layout.Folder, iso);
                 (void)DdSeconds(image, burner->BytesWritten());  // the first read after writing
-                if (ddFirst) dd = DdSeconds(image, burner->BytesWritten());
+                ddBefore = DdSeconds(image, burner->BytesWritten());
                 DropFromCache(image);
             },
             error);
         if (!error.empty()) return state.SkipWithError(("the image job failed: " + error).c_str());
         state.SetIterationTime(seconds);
-        if (!ddFirst) dd = DdSeconds(iso, burner->BytesVerified());
-        runs.Add(burner->BytesVerified(), seconds, dd);
+        runs.Add(burner->BytesVerified(), seconds, ddBefore, DdSeconds(iso, burner->BytesVerified()));
     }
     runs.Report(state);
 }
@@ -206,14 +206,13 @@ void DriveReadBack(benchmark::State& state) {
         burner->SelectDriveLetter('D');
         layout.FillTree(*burner);
         burner->PrepareImage(false);
-        const bool ddFirst = runs.Ratio.size() % 2 == 0;
-        double dd = 0;
+        double ddBefore = 0;
         std::string error;
         const double seconds = ReadBackSeconds(
             *burner, [&] { burner->BurnCD(); },
             [&] {
                 (void)DdSeconds(disc, burner->BytesWritten());  // the first read after writing
-                if (ddFirst) dd = DdSeconds(disc, burner->BytesWritten());
+                ddBefore = DdSeconds(disc, burner->BytesWritten());
                 DropFromCache(disc);
             },
             error);
@@ -222,7 +221,7 @@ void DriveReadBack(benchmark::State& state) {
         const int64_t verified = burner->BytesVerified();
         burner.reset();
         StopTransport();
-        runs.Add(verified, seconds, ddFirst ? dd : DdSeconds(disc, verified));
+        runs.Add(verified, seconds, ddBefore, DdSeconds(disc, verified));
     }
     runs.Report(state);
 }
