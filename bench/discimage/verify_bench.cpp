@@ -107,6 +107,15 @@ double DdSeconds(const std::string& path, int64_t bytes) {
     return read ? seconds * static_cast<double>(bytes) / static_cast<double>(fs::file_size(path)) : 0;
 }
 
+// Run as reading back begins: the first read of the new file, untimed, then dd's timed read
+// before the read-back (its seconds), and the file dropped from the cache for the read-back.
+double DdBeforeReadBack(const std::string& path, int64_t bytes) {
+    (void)DdSeconds(path, bytes);
+    const double seconds = DdSeconds(path, bytes);
+    DropFromCache(path);
+    return seconds;
+}
+
 // The image a job is writing: the file beside `target` that will replace it.
 std::string TemporaryImage(const fs::path& folder, const std::string& target) {
     for (const fs::directory_entry& entry : fs::directory_iterator(folder))
@@ -179,12 +188,7 @@ void ImageFileReadBack(benchmark::State& state) {
         std::string error;
         const double seconds = ReadBackSeconds(
             *burner, [&] { burner->WriteISOFile(iso); },
-            [&] {
-                const std::string image = TemporaryImage(layout.Folder, iso);
-                (void)DdSeconds(image, burner->BytesWritten());  // the first read after writing
-                ddBefore = DdSeconds(image, burner->BytesWritten());
-                DropFromCache(image);
-            },
+            [&] { ddBefore = DdBeforeReadBack(TemporaryImage(layout.Folder, iso), burner->BytesWritten()); },
             error);
         if (!error.empty()) return state.SkipWithError(("the image job failed: " + error).c_str());
         state.SetIterationTime(seconds);
@@ -210,11 +214,7 @@ void DriveReadBack(benchmark::State& state) {
         std::string error;
         const double seconds = ReadBackSeconds(
             *burner, [&] { burner->BurnCD(); },
-            [&] {
-                (void)DdSeconds(disc, burner->BytesWritten());  // the first read after writing
-                ddBefore = DdSeconds(disc, burner->BytesWritten());
-                DropFromCache(disc);
-            },
+            [&] { ddBefore = DdBeforeReadBack(disc, burner->BytesWritten()); },
             error);
         if (!error.empty()) return state.SkipWithError(("the drive job failed: " + error).c_str());
         state.SetIterationTime(seconds);
