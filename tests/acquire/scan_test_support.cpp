@@ -9,11 +9,13 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <set>
 #include <sstream>
 #include <thread>
 
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
@@ -23,6 +25,7 @@ std::mutex gBackendMutex;
 TSaneApi gBackend;
 std::set<std::string> gReaders;  // thread ids that appeared during the last sane_start
 std::string gStarterName;        // the name of the thread that called it
+std::int64_t gFrameBytesLeft = -1;  // of the frame that sane_start began; -1 when unknown
 
 std::set<std::string> ThreadsOfThisProcess() {
     std::set<std::string> threads;
@@ -39,6 +42,13 @@ std::string ThreadName(const std::string& thread) {
     return name;
 }
 
+// What is left of the current frame for the frontend to read; -1 when the backend did not say.
+std::int64_t FrameBytesLeft(SANE_Handle device) {
+    SANE_Parameters frame{};
+    if (gBackend.get_parameters(device, &frame) != SANE_STATUS_GOOD || frame.lines < 0) return -1;
+    return std::int64_t(frame.bytes_per_line) * frame.lines;
+}
+
 SANE_Status StartNotingReaders(SANE_Handle device) {
     const std::lock_guard lock(gBackendMutex);
     gStarterName = ThreadName(std::to_string(gettid()));
@@ -47,23 +57,60 @@ SANE_Status StartNotingReaders(SANE_Handle device) {
     gReaders.clear();
     for (const std::string& thread : ThreadsOfThisProcess())
         if (!before.count(thread)) gReaders.insert(thread);
+    gFrameBytesLeft = status == SANE_STATUS_GOOD ? FrameBytesLeft(device) : -1;
     return status;
 }
 
 // A backend's reader keeps the name of the thread that started the scan, as a new thread does
 // on Linux; other threads of the process that began meanwhile (Qt's pooled ones) name
 // themselves and are not waited for.
-bool ReadersRunning() {
-    return std::any_of(gReaders.begin(), gReaders.end(),
-                       [](const std::string& thread) { return ThreadName(thread) == gStarterName; });
+bool IsRunningReader(const std::string& thread) {
+    return ThreadName(thread) == gStarterName;
+}
+
+// Whether the thread sleeps in write(2), as a reader does while the pipe is full.
+bool WaitsInWrite(const std::string& thread) {
+    std::ifstream syscall("/proc/self/task/" + thread + "/syscall");
+    std::string number;
+    syscall >> number;
+    return number == std::to_string(SYS_write);
+}
+
+// A thread leaves /proc/self/task only after its last step, the release of its malloc caches.
+void WaitWhileAnyReader(const std::function<bool(const std::string&)>& busy) {
+    const auto giveUp = std::chrono::steady_clock::now() + kHangGuard;
+    while (std::any_of(gReaders.begin(), gReaders.end(), busy) && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+void WaitUntilReadersEnded() {
+    WaitWhileAnyReader(IsRunningReader);
+}
+
+// The backend also ends the reader in the sane_read that hands over the frame's last byte, or
+// that finds the pipe closed, when the reader may still be on its way out. With the frame's
+// length known, reads stop short of its last part, which then fits in the pipe: the reader can
+// write it all and end, and is waited for before that part is read. With the length unknown,
+// each read waits until the reader has ended or sleeps on a full pipe, which then holds more.
+constexpr std::int64_t kLastPart = 32 * 1024;  // well within a pipe's 64 KiB
+
+SANE_Status ReadAfterReaders(SANE_Handle device, SANE_Byte* data, SANE_Int maxLength, SANE_Int* length) {
+    const std::lock_guard lock(gBackendMutex);
+    if (gFrameBytesLeft > kLastPart)
+        maxLength = SANE_Int(std::min<std::int64_t>(maxLength, gFrameBytesLeft - kLastPart));
+    else if (gFrameBytesLeft >= 0)
+        WaitUntilReadersEnded();
+    else
+        WaitWhileAnyReader([](const std::string& thread) { return IsRunningReader(thread) && !WaitsInWrite(thread); });
+    const SANE_Status status = gBackend.read(device, data, maxLength, length);
+    if (status == SANE_STATUS_GOOD && gFrameBytesLeft > 0)
+        gFrameBytesLeft = std::max<std::int64_t>(0, gFrameBytesLeft - *length);
+    return status;
 }
 
 void CancelWhenReadersEnded(SANE_Handle device) {
     const std::lock_guard lock(gBackendMutex);
-    // A thread leaves /proc/self/task only after its last step, the release of its malloc caches.
-    const auto giveUp = std::chrono::steady_clock::now() + kHangGuard;
-    while (ReadersRunning() && std::chrono::steady_clock::now() < giveUp)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    WaitUntilReadersEnded();
     gBackend.cancel(device);
 }
 
@@ -73,8 +120,10 @@ TSaneApi CancelAfterReaderEnds(const TSaneApi& api) {
     const std::lock_guard lock(gBackendMutex);
     gBackend = api;
     gReaders.clear();
+    gFrameBytesLeft = -1;
     TSaneApi wrapped = api;
     wrapped.start = StartNotingReaders;
+    wrapped.read = ReadAfterReaders;
     wrapped.cancel = CancelWhenReadersEnded;
     return wrapped;
 }

@@ -10,13 +10,15 @@
 #include <utility>
 #include <vector>
 
-// SANE's test backend writes each page into a pipe from a reader thread, and its sane_cancel
-// stops that thread with an asynchronous thread cancel and joins it. A cancel that lands while
-// the reader is inside malloc leaves the reader's malloc arena locked; the reader then
-// deadlocks on that lock as it exits, and sane_cancel never returns. The returned entry points
-// are `api` with a sane_cancel that first waits until the reader threads started by the last
-// sane_start have ended by themselves. Use it only where they do: the frontend read the whole
-// page, or the page fits in the pipe (64 KiB) as on a read error at the first read.
+// SANE's test backend writes each page into a pipe from a reader thread, and stops that thread
+// with an asynchronous thread cancel and joins it: in sane_cancel, and in the sane_read that
+// hands over the frame's last byte, when the reader may still be on its way out. A cancel that lands
+// while the reader is inside malloc or free leaves the reader's malloc arena locked; the next
+// thread of that arena then deadlocks on the lock, at the latest as it exits, and the join never
+// returns. The returned entry points are `api` with a sane_cancel, and a sane_read of the
+// frame's last part, that first wait until the reader threads started by the last sane_start have
+// ended by themselves. Use it only where they do: the frontend read the whole page, or the page
+// fits in the pipe (64 KiB) as on a read error at the first read.
 TSaneApi CancelAfterReaderEnds(const TSaneApi& api);
 
 // A scan dialog stand-in: sets options, then scans like the dialog's Scan button.
