@@ -407,9 +407,12 @@ TOutcome TVirtualDrive::Read(const uint8_t* Cdb, uint8_t* Data, uint32_t Length)
         return CheckCondition(MediumError, 0x11, 0x00);  // unrecovered read error
     if (FStore < 0)
         return CheckCondition(MediumError, 0x11, 0x00);  // hash-only: the data was not kept
-    std::fill_n(Data, size_t(blocks) * BlockSize, 0);
-    if (pread(FStore, Data, size_t(blocks) * BlockSize, off_t(lba) * BlockSize) < 0)
+    // Blocks past the end of a file store were recorded as zeros (a hole not yet written).
+    const size_t bytes = size_t(blocks) * BlockSize;
+    const ssize_t got = pread(FStore, Data, bytes, off_t(lba) * BlockSize);
+    if (got < 0)
         return CheckCondition(MediumError, 0x11, 0x00);
+    std::fill(Data + got, Data + bytes, 0);
     if (covers(FConfig.AlteredLba))
         Data[size_t(FConfig.AlteredLba - lba) * BlockSize + 7] ^= 0x5A;  // data gone bad without notice
     return Good();
