@@ -53,6 +53,7 @@ private:
     TMCDBurner& FBurner;
     TCacheThread& FCache;
     TWrittenCheck FCheck;  // hashes of what was written, when the job verifies
+    bool FReadFromMedium = true;  // until the drive refuses READ (10) with FUA
     uint16_t FDiscType = 0;
     uint32_t FBlocks = 0;       // blocks written to the drive in this job
     int64_t FPollCountdown = 5;  // groups until the next buffer poll; below 0 after a failed poll

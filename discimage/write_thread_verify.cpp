@@ -107,7 +107,17 @@ void TThWrite::VerifyDrive() {
     EndVerify();
 }
 
+// The drive is asked to read the disc itself (FUA): the blocks just recorded may still be in
+// its buffer, and a comparison with those would prove nothing. A drive that refuses the bit is
+// read without it from then on.
 bool TThWrite::ReadFromDrive(int64_t sector, int64_t count, char* buffer) {
-    return ReadWhenReady(FBurner, static_cast<uint32_t>(FBurner.StartSector + sector), static_cast<uint16_t>(count),
-                         reinterpret_cast<uint8_t*>(buffer));
+    const auto lba = static_cast<uint32_t>(FBurner.StartSector + sector);
+    const auto blocks = static_cast<uint16_t>(count);
+    auto* data = reinterpret_cast<uint8_t*>(buffer);
+    if (FReadFromMedium) {
+        if (ReadWhenReady(FBurner, lba, blocks, data, true)) return true;
+        if (!FieldRefused(FBurner)) return false;
+        FReadFromMedium = false;
+    }
+    return ReadWhenReady(FBurner, lba, blocks, data);
 }

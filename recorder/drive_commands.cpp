@@ -87,9 +87,10 @@ bool TSCSIDevice::Write10(uint32_t LBA, uint16_t Blocks, const uint8_t* Buffer, 
     return Run(srb, 120000);
 }
 
-bool TSCSIDevice::Read10(uint32_t LBA, uint16_t Blocks, uint8_t* Buffer, uint32_t Bytes)
+bool TSCSIDevice::Read10(uint32_t LBA, uint16_t Blocks, uint8_t* Buffer, uint32_t Bytes, bool ForceUnitAccess)
 {
     auto srb = Request(DataIn, 0x28, 10, Buffer, Bytes);
+    srb.CDBByte[1] = ForceUnitAccess ? 0x08 : 0x00;
     PutBE32(&srb.CDBByte[2], LBA);
     PutBE16(&srb.CDBByte[7], Blocks);
     return Run(srb, 120000);

@@ -4,10 +4,15 @@ bool DriveBusy(const TSCSIDevice& device) {
     return device.TargetBusy() || device.SenseData()[12] == 0x04;
 }
 
-bool ReadWhenReady(TSCSIDevice& device, uint32_t lba, uint16_t blocks, uint8_t* buffer) {
+bool FieldRefused(const TSCSIDevice& device) {
+    const auto& sense = device.SenseData();
+    return (sense[2] & 0x0F) == 0x05 && sense[12] == 0x24;
+}
+
+bool ReadWhenReady(TSCSIDevice& device, uint32_t lba, uint16_t blocks, uint8_t* buffer, bool forceUnitAccess) {
     const uint32_t bytes = uint32_t(blocks) * 2048;
     for (int attempt = 0;; ++attempt) {
-        if (device.Read10(lba, blocks, buffer, bytes)) return true;
+        if (device.Read10(lba, blocks, buffer, bytes, forceUnitAccess)) return true;
         if (!DriveBusy(device) || attempt + 1 >= kBusyAttempts || !device.DrivePause(kBusyRetryMs)) return false;
     }
 }

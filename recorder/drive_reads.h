@@ -17,4 +17,8 @@ bool DriveBusy(const TSCSIDevice& device);
 // READ (10) of `blocks` blocks from `lba` into `buffer`, asked again after a pause while the
 // drive is busy (within the bounds above; CancelDriveWaits ends the waiting). False when the
 // drive did not deliver the blocks; its reason is in LastError() and SenseData().
-bool ReadWhenReady(TSCSIDevice& device, uint32_t lba, uint16_t blocks, uint8_t* buffer);
+bool ReadWhenReady(TSCSIDevice& device, uint32_t lba, uint16_t blocks, uint8_t* buffer,
+                   bool forceUnitAccess = false);
+
+// The drive refused a field of the command (ILLEGAL REQUEST, INVALID FIELD IN CDB).
+bool FieldRefused(const TSCSIDevice& device);

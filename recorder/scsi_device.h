@@ -140,7 +140,8 @@ public:
     bool LoadEject(bool Eject);
     bool AllowMediumRemoval(bool Allow);
     bool Write10(uint32_t LBA, uint16_t Blocks, const uint8_t* Buffer, uint32_t Bytes);
-    bool Read10(uint32_t LBA, uint16_t Blocks, uint8_t* Buffer, uint32_t Bytes);
+    // With ForceUnitAccess the drive must read the medium, not answer from its buffer.
+    bool Read10(uint32_t LBA, uint16_t Blocks, uint8_t* Buffer, uint32_t Bytes, bool ForceUnitAccess = false);
     bool SynchronizeCache(int TimeoutMs, bool Immediate);
     bool ReadTOC(uint8_t Format, bool MSF, uint8_t Number, uint8_t* Buffer, uint8_t Length);
     bool GetConfiguration(uint8_t RT, uint8_t* Buffer, uint8_t Length, uint16_t StartingFeature = 0);

@@ -153,6 +153,30 @@ TEST(VirtualRecorder, WritesOnlyInSequenceAtTheNextWritableAddress)
     EXPECT_TRUE(Read10(20, 1).Sense(IllegalRequest, 0x21, 0));
 }
 
+// The buffer keeps the last blocks recorded and answers a READ (10) without FUA from them, as
+// written; with FUA the disc is read, with its faults. A drive may refuse the bit.
+TEST(VirtualRecorder, ReadsWithFuaComeFromTheDisc)
+{
+    PowerUp("medium=cdr,readcache=8,alterread=18,readerror=19");
+    ASSERT_TRUE(Write10(0, 16, 0x11).Good());
+    ASSERT_TRUE(Write10(16, 4, 0x22).Good());
+    EXPECT_EQ(Read10(18, 1).Data[7], 0x22) << "from the buffer";
+    EXPECT_EQ(Read10(18, 1, true).Data[7], 0x22 ^ 0x5A) << "from the disc";
+    EXPECT_TRUE(Read10(19, 1).Good());
+    EXPECT_TRUE(Read10(19, 1, true).Sense(MediumError, 0x11, 0x00));
+    EXPECT_TRUE(Read10(11, 2).Good()) << "blocks 12 to 19 are in the buffer";
+    EXPECT_TRUE(Read10(18, 2).Good());
+
+    PowerUp("medium=cdr,alterread=18");
+    ASSERT_TRUE(Write10(0, 20, 0x11).Good());
+    EXPECT_EQ(Read10(18, 1).Data[7], 0x11 ^ 0x5A) << "no buffer kept";
+
+    PowerUp("medium=cdr,nofua=1");
+    ASSERT_TRUE(Write10(0, 16, 0x11).Good());
+    EXPECT_TRUE(Read10(0, 1, true).Sense(IllegalRequest, 0x24, 0x00));
+    EXPECT_TRUE(Read10(0, 1).Good());
+}
+
 TEST(VirtualRecorder, WriteNeedsAFittingWriteMode)
 {
     PowerUp("medium=cdr");

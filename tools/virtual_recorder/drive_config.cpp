@@ -98,6 +98,8 @@ const std::map<std::string, TSetter>& Setters()
         {"mediumerror", Number([](TDriveConfig& d, int64_t v) { d.MediumErrorLba = v; }, 0, UINT32_MAX)},
         {"readerror", Number([](TDriveConfig& d, int64_t v) { d.ReadErrorLba = v; }, 0, UINT32_MAX)},
         {"alterread", Number([](TDriveConfig& d, int64_t v) { d.AlteredLba = v; }, 0, UINT32_MAX)},
+        {"readcache", Number([](TDriveConfig& d, int64_t v) { d.ReadCacheBlocks = uint32_t(v); }, 0, UINT32_MAX)},
+        {"nofua", Flag(&TDriveConfig::RefusesFua)},
         {"readbusy", Number([](TDriveConfig& d, int64_t v) { d.BusyReads = uint32_t(v); }, 0, UINT32_MAX)},
         {"failpage2a", [](TDriveConfig& d, const std::string& v) {
              if (v != "0" && v != "1" && v != "defaults")

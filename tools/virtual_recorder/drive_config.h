@@ -45,6 +45,8 @@ struct TDriveConfig {
     int64_t ReadErrorLba = -1;     // a READ (10) covering this block fails with an unrecovered read error
     int64_t AlteredLba = -1;       // a READ (10) returns this block with one byte changed
     uint32_t BusyReads = 0;        // READ (10) answered "operation in progress"
+    uint32_t ReadCacheBlocks = 0;  // the last blocks recorded, kept in the buffer for READ (10) without FUA
+    bool RefusesFua = false;       // READ (10) with the FUA bit fails with "invalid field in CDB"
     TPageFault FailPage2A = TPageFault::None;
     int HangOpcode = -1;           // the first request with this operation code never completes
     bool UnitAttention = false;    // a medium change is pending at power-on

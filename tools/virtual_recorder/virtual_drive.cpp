@@ -382,6 +382,7 @@ TOutcome TVirtualDrive::Write(const uint8_t* Cdb, const uint8_t* Data, uint32_t 
     }
     if (!Store(lba, Data, blocks))
         return CheckCondition(MediumError, 0x0C, 0x00);
+    KeepInReadCache(lba, blocks);
     if (FDisc.IsSequentialRecordable())
         FDisc.Record(blocks);
     else
@@ -402,8 +403,13 @@ TOutcome TVirtualDrive::Read(const uint8_t* Cdb, uint8_t* Data, uint32_t Length)
         --FBusyReads;
         return CheckCondition(NotReady, 0x04, 0x07);  // operation in progress
     }
+    const bool fua = Cdb[1] & 0x08;
+    if (fua && FConfig.RefusesFua)
+        return CheckCondition(IllegalRequest, 0x24, 0x00);  // invalid field in CDB
     const auto covers = [&](int64_t block) { return block >= int64_t(lba) && block < int64_t(lba) + blocks; };
-    if (covers(FConfig.ReadErrorLba))
+    // Without FUA, blocks still in the buffer come from there, as they were written.
+    const bool fromBuffer = !fua && lba >= FCachedFrom && lba + blocks <= FCachedTo;
+    if (covers(FConfig.ReadErrorLba) && !fromBuffer)
         return CheckCondition(MediumError, 0x11, 0x00);  // unrecovered read error
     if (FStore < 0)
         return CheckCondition(MediumError, 0x11, 0x00);  // hash-only: the data was not kept
@@ -413,9 +419,18 @@ TOutcome TVirtualDrive::Read(const uint8_t* Cdb, uint8_t* Data, uint32_t Length)
     if (got < 0)
         return CheckCondition(MediumError, 0x11, 0x00);
     std::fill(Data + got, Data + bytes, 0);
-    if (covers(FConfig.AlteredLba))
+    if (covers(FConfig.AlteredLba) && !fromBuffer)
         Data[size_t(FConfig.AlteredLba - lba) * BlockSize + 7] ^= 0x5A;  // data gone bad without notice
     return Good();
+}
+
+// The buffer holds the last ReadCacheBlocks blocks of the run being recorded.
+void TVirtualDrive::KeepInReadCache(uint32_t Lba, uint32_t Blocks)
+{
+    if (Lba != FCachedTo)
+        FCachedFrom = Lba;
+    FCachedTo = Lba + Blocks;
+    FCachedFrom = std::max(FCachedFrom, FCachedTo - std::min(FCachedTo, FConfig.ReadCacheBlocks));
 }
 
 bool TVirtualDrive::Store(uint32_t Lba, const uint8_t* Data, uint32_t Blocks)

@@ -67,6 +67,7 @@ private:
     TOutcome FormatUnit(const uint8_t* Cdb, const uint8_t* Data, uint32_t Length);
     // Keeps the recorded blocks: in the store file, or only in the digest.
     bool Store(uint32_t Lba, const uint8_t* Data, uint32_t Blocks);
+    void KeepInReadCache(uint32_t Lba, uint32_t Blocks);
     void SaveDigest();
 
     uint8_t WriteType() const { return FWriteParameters[2] & 0x0F; }
@@ -84,6 +85,7 @@ private:
     bool FBusyAtLbaSeen = false;
     uint32_t FLongWrites = 0;
     uint32_t FBusyReads = 0;
+    uint32_t FCachedFrom = 0, FCachedTo = 0;  // the recorded blocks still in the buffer
     uint32_t FFinalizing = 0;  // commands still refused while the drive finalises on its own
     uint32_t FFormatting = 0;  // commands still refused while the drive formats on its own
     TSha256 FDigest;           // of the recorded data, in hash-only mode
