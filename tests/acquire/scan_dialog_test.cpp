@@ -55,8 +55,8 @@ protected:
     }
 
     TOpenTestDevice FTest;
-    // The dialog's view of the backend; see CancelAfterReaderEnds.
-    TSaneApi FApi = CancelAfterReaderEnds(FTest.Api());
+    // The dialog's view of the backend; see StopReadersOnlyOnceEnded.
+    TSaneApi FApi = StopReadersOnlyOnceEnded(FTest.Api());
     std::unique_ptr<TScanDialog> FDialog;
 };
 

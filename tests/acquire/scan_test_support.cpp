@@ -116,7 +116,7 @@ void CancelWhenReadersEnded(SANE_Handle device) {
 
 } // namespace
 
-TSaneApi CancelAfterReaderEnds(const TSaneApi& api) {
+TSaneApi StopReadersOnlyOnceEnded(const TSaneApi& api) {
     const std::lock_guard lock(gBackendMutex);
     gBackend = api;
     gReaders.clear();
@@ -132,7 +132,7 @@ TScanOutcome TScriptedScan::Run(const TSaneApi& api, SANE_Handle device, const s
     TSaneOptions options(api, device);
     if (FSetOptions) FSetOptions(options);
     const std::atomic<bool> never{false};
-    Outcome = ScanPages(CancelAfterReaderEnds(api), device, ScansFromFeeder(options), never);
+    Outcome = ScanPages(StopReadersOnlyOnceEnded(api), device, ScansFromFeeder(options), never);
     return Outcome;
 }
 

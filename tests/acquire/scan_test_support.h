@@ -12,14 +12,14 @@
 
 // SANE's test backend writes each page into a pipe from a reader thread, and stops that thread
 // with an asynchronous thread cancel and joins it: in sane_cancel, and in the sane_read that
-// hands over the frame's last byte, when the reader may still be on its way out. A cancel that lands
-// while the reader is inside malloc or free leaves the reader's malloc arena locked; the next
-// thread of that arena then deadlocks on the lock, at the latest as it exits, and the join never
-// returns. The returned entry points are `api` with a sane_cancel, and a sane_read of the
-// frame's last part, that first wait until the reader threads started by the last sane_start have
+// hands over the frame's last byte, when the reader may still be on its way out. A cancel that
+// lands while the reader is inside malloc or free leaves the reader's malloc arena locked; the
+// next thread of that arena then deadlocks on the lock, at the latest as it exits, and the join
+// never returns. The returned entry points are `api` with a sane_cancel, and a sane_read near
+// the frame's end, that first wait until the reader threads started by the last sane_start have
 // ended by themselves. Use it only where they do: the frontend read the whole page, or the page
 // fits in the pipe (64 KiB) as on a read error at the first read.
-TSaneApi CancelAfterReaderEnds(const TSaneApi& api);
+TSaneApi StopReadersOnlyOnceEnded(const TSaneApi& api);
 
 // A scan dialog stand-in: sets options, then scans like the dialog's Scan button.
 class TScriptedScan : public TScanUserInterface {

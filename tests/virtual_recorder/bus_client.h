@@ -79,7 +79,8 @@ inline TReply Write10(uint32_t Lba, uint16_t Blocks, uint8_t Fill = 0x5A)
 }
 inline TReply Read10(uint32_t Lba, uint16_t Blocks, bool ForceUnitAccess = false)
 {
-    return Send({0x28, uint8_t(ForceUnitAccess ? 0x08 : 0), uint8_t(Lba >> 24), uint8_t(Lba >> 16), uint8_t(Lba >> 8), uint8_t(Lba), 0,
+    const uint8_t fua = ForceUnitAccess ? 0x08 : 0;
+    return Send({0x28, fua, uint8_t(Lba >> 24), uint8_t(Lba >> 16), uint8_t(Lba >> 8), uint8_t(Lba), 0,
                  uint8_t(Blocks >> 8), uint8_t(Blocks), 0},
                 Blocks * 2048u);
 }
