@@ -160,10 +160,12 @@ TEST_F(MainFormTest, ANewImageStartsANewHistory) {
     TMainForm& window = Open();
     ShowImage(window, 8, 6);
     window.A_RotateL->trigger();
+    // The spare buffer being made on a worker outlives the image; waiting for it fixes the count.
+    window.WaitForHistorySpare();
     window.TakeImage(TBitmap32(5, 5), isFile, "other.jpg", true);
     EXPECT_FALSE(window.A_Undo->isEnabled());
     EXPECT_EQ(window.FHistory.UndoCount(), 0u);
-    EXPECT_EQ(window.FHistory.BytesKept(), 0u);
+    EXPECT_EQ(window.FHistory.BytesKept(), window.FHistory.SpareBytes()) << "no step is kept, only the spare";
 }
 
 // Saving an album photo keeps its steps and marks the saved state. The save also empties the
