@@ -35,12 +35,13 @@ private:
 // READ (10) from the selected drive, waiting while it is not ready.
 class TDriveBlocks : public TBlockSource {
 public:
-    explicit TDriveBlocks(TSCSIDevice& device) : FDevice(device) {}
+    explicit TDriveBlocks(TSCSIDevice& device);
     bool Read(uint32_t first, uint32_t count, char* buffer) override;
-    uint32_t MaxReadBlocks() const override { return 32; }  // 64 KiB a READ (10)
+    uint32_t MaxReadBlocks() const override { return FMaxReadBlocks; }
 
 private:
     TSCSIDevice& FDevice;
+    uint32_t FMaxReadBlocks;
 };
 
 // Reads `count` blocks from `first`; a stretch that fails is read again block by block, each

@@ -14,7 +14,6 @@
 namespace {
 
 constexpr int64_t kReadBackSectors = 256;  // 512 KiB a read from a file
-constexpr int64_t kDriveReadSectors = 32;   // 64 KiB a READ (10)
 constexpr int kDriveReadAttempts = 3;       // for a block the drive could not read
 
 // Reads up to `size` bytes at `offset`, resuming after interruptions and short reads; the
@@ -82,14 +81,15 @@ void TThWrite::EndVerify() {
 void TThWrite::VerifyDrive() {
     if (!FCache.ErrorText().empty()) return;
     StartVerify();
-    std::vector<char> buffer(static_cast<size_t>(kDriveReadSectors * 2048));
+    const int64_t readSectors = ReadBlocksPerRequest(FBurner);
+    std::vector<char> buffer(static_cast<size_t>(readSectors * 2048));
     const int64_t total = FCheck.WrittenSectors();
     for (int64_t sector = 0; sector < total;) {
         if (Job().Abort) {
             Fail("OPERATION ABORTED BY USER");
             break;
         }
-        const int64_t count = std::min(kDriveReadSectors, total - sector);
+        const int64_t count = std::min(readSectors, total - sector);
         if (ReadFromDrive(sector, count, buffer.data())) {
             FCheck.CheckRead(sector, buffer.data(), count);
         } else {

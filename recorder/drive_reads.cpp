@@ -1,7 +1,22 @@
 #include "drive_reads.h"
 
+#include <algorithm>
+
+namespace {
+
+constexpr uint32_t kUnknownAdapterBlocks = 32;  // 64 KiB
+constexpr uint32_t kMostBlocks = 256;           // 512 KiB
+
+} // namespace
+
 bool DriveBusy(const TSCSIDevice& device) {
     return device.TargetBusy() || device.SenseData()[12] == 0x04;
+}
+
+uint16_t ReadBlocksPerRequest(TSCSIDevice& device) {
+    const uint32_t bytes = device.AdapterMaxTransfer();
+    if (bytes == 0) return kUnknownAdapterBlocks;
+    return static_cast<uint16_t>(std::clamp<uint32_t>(bytes / 2048, 1, kMostBlocks));
 }
 
 bool FieldRefused(const TSCSIDevice& device) {

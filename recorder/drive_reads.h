@@ -20,5 +20,9 @@ bool DriveBusy(const TSCSIDevice& device);
 bool ReadWhenReady(TSCSIDevice& device, uint32_t lba, uint16_t blocks, uint8_t* buffer,
                    bool forceUnitAccess = false);
 
+// The blocks one READ (10) asks for: as many as the drive's host adapter takes in one request,
+// up to 512 KiB (fewer, larger requests read a disc faster); 64 KiB where the adapter does not say.
+uint16_t ReadBlocksPerRequest(TSCSIDevice& device);
+
 // The drive refused a field of the command (ILLEGAL REQUEST, INVALID FIELD IN CDB).
 bool FieldRefused(const TSCSIDevice& device);

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <scsi/scsi.h>
 #include <scsi/scsi_ioctl.h>
 #include <string>
@@ -74,6 +75,11 @@ public:
         return false;
     }
     void Close(int Handle) override { close(Handle); }
+    uint32_t TransferLimit(int Handle) override
+    {
+        unsigned short sectors = 0;  // the block layer's request size limit, in 512-byte units
+        return ioctl(Handle, BLKSECTGET, &sectors) == 0 ? uint32_t(sectors) * 512 : 0;
+    }
 };
 
 // Never destroyed: the transport still closes drive handles while the program exits.
@@ -86,6 +92,7 @@ struct TDriveEntry {
     uint8_t Lun = UnassignedLun;
     uint8_t LetterIndex = 0;
     bool Present = false;
+    uint32_t TransferLimit = 0;  // bytes; 0: unknown
     TSharedHandle Handle;  // opened at the drive's first request
     std::array<uint8_t, 40> Inquiry{};
 };
@@ -96,6 +103,7 @@ struct TProbe {
     bool Found = false;
     bool HasAddress = false;
     TScsiAddress Address;
+    uint32_t TransferLimit = 0;
     std::array<uint8_t, 40> Inquiry{};
 };
 
@@ -140,8 +148,10 @@ TProbe ProbeDrive(char Letter)
     if (handle == InvalidHandle)
         return probe;
     probe.Found = ProbeInquiry(handle, probe.Inquiry);
-    if (probe.Found)
+    if (probe.Found) {
         probe.HasAddress = DeviceNodes().GetAddress(handle, probe.Address);
+        probe.TransferLimit = DeviceNodes().TransferLimit(handle);
+    }
     DeviceNodes().Close(handle);
     return probe;
 }
@@ -150,6 +160,7 @@ void AddDrive(char Letter, const TProbe& Probe)
 {
     TDriveEntry& entry = DriveTable.Entries[Letter - 'A'];
     entry.Inquiry = Probe.Inquiry;
+    entry.TransferLimit = Probe.TransferLimit;
     if (Probe.HasAddress) {
         entry.Adapter = Probe.Address.PortNumber;
         entry.Target = Probe.Address.TargetId;
@@ -180,6 +191,17 @@ TDriveEntry* FindEntry(uint8_t Adapter, uint8_t Target, uint8_t Lun)
     return nullptr;
 }
 
+// 16 MB less 64 KiB, or less where the system moves less for one of the adapter's drives: a
+// caller that sizes its requests by it must not be refused by the kernel.
+uint32_t AdapterTransferLimit(uint8_t Adapter)
+{
+    uint32_t limit = 0x00FF0000;
+    for (const TDriveEntry& entry : DriveTable.Entries)
+        if (entry.Present && entry.Adapter == Adapter && entry.TransferLimit != 0)
+            limit = std::min(limit, entry.TransferLimit);
+    return limit;
+}
+
 uint8_t HostAdapterInquiry(SRB_HAInquiry& Srb)
 {
     Srb.HA_Count = DriveTable.AdapterCount;
@@ -193,7 +215,7 @@ uint8_t HostAdapterInquiry(SRB_HAInquiry& Srb)
     std::memset(Srb.HA_Unique, 0, sizeof Srb.HA_Unique);
     Srb.HA_Unique[0] = 0x07;  // buffer alignment mask 0007h
     Srb.HA_Unique[3] = 8;     // targets per adapter
-    const uint32_t maxTransfer = 0x00FF0000;
+    const uint32_t maxTransfer = AdapterTransferLimit(Srb.SRB_HaId);
     std::memcpy(Srb.HA_Unique + 4, &maxTransfer, 4);
     return SS_COMP;
 }

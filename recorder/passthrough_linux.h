@@ -25,6 +25,8 @@ public:
     virtual bool SendCommand(int Handle, sg_io_hdr_t& Io) = 0;  // SG_IO; false when the call fails
     virtual bool GetAddress(int Handle, TScsiAddress& Address) = 0;
     virtual void Close(int Handle) = 0;
+    // The most bytes the system moves for the drive in one command; 0 when it does not say.
+    virtual uint32_t TransferLimit(int) { return 0; }
 };
 
 TDeviceNodes& DeviceNodes();

@@ -102,6 +102,19 @@ void TSCSIDevice::HostAdapterInquiry(uint8_t AHaId)
     }
 }
 
+uint32_t TSCSIDevice::AdapterMaxTransfer()
+{
+    SRB_HAInquiry srb{};
+    srb.SRB_Cmd = SC_HA_INQUIRY;
+    srb.SRB_HaId = FHaId;
+    SendASPI32Command(&srb);
+    if (srb.SRB_Status != SS_COMP)
+        return 0;
+    uint32_t bytes;
+    std::memcpy(&bytes, srb.HA_Unique + 4, sizeof bytes);  // bytes 4-7 of the adapter's own data
+    return bytes;
+}
+
 void TSCSIDevice::ScanBus()
 {
     FDeviceList.clear();

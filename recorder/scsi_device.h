@@ -106,6 +106,9 @@ public:
     bool InitializeASPI(bool PreferSPTI);
     bool ASPIInitialized() const;
     void HostAdapterInquiry(uint8_t AHaId);
+    // The largest transfer, in bytes, that the selected drive's host adapter takes in one
+    // request; 0 when the adapter does not say.
+    uint32_t AdapterMaxTransfer();
     void ScanBus();
     char DriveLetter();  // 0 when unknown
     bool SelectDriveLetter(char Letter);

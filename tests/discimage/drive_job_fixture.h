@@ -95,6 +95,7 @@ protected:
         SetDeviceNodes(nullptr);
         unsetenv("VREC_DRIVES");
         unsetenv("VREC_LOG");
+        unsetenv("VREC_MAXTRANSFER");
     }
 
     // Powers up drive D: with `settings` in the virtual recorder's syntax and selects it.
@@ -109,7 +110,9 @@ protected:
             Lines.push_back(std::to_string(kind) + ":" + text);
         };
         if (Nodes) {
-            Nodes->Drives = {DriveAt('D', 0, 0)};
+            TFakeDrive drive = DriveAt('D', 0, 0);
+            drive.TransferLimit = 0x10000;  // what the recorder's adapter takes, as the system would say
+            Nodes->Drives = {drive};
             DriveBehindNodes = std::make_unique<TRecorderBehindNodes>("./libwnaspi32.so");
             Nodes->Answer = std::ref(*DriveBehindNodes);
             SetDeviceNodes(Nodes.get());

@@ -84,6 +84,40 @@ TEST_F(DriveJobTest, VerifyReadsTheRecordingBackOnEveryMedium) {
     EXPECT_EQ(Count("28"), 0);
 }
 
+// Each READ (10) of the read-back asks for as many blocks as the host adapter takes in one
+// request, up to 512 KiB; 64 KiB where the adapter says nothing else.
+TEST_F(DriveJobTest, VerifyReadsAsMuchAsTheAdapterTakes) {
+    const struct {
+        const char* MaxTransfer;  // nullptr: the recorder's own 64 KiB
+        int64_t Blocks;
+    } cases[] = {{nullptr, 32}, {"131072", 64}, {"1310720", 256}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.MaxTransfer ? c.MaxTransfer : "unset");
+        if (c.MaxTransfer) setenv("VREC_MAXTRANSFER", c.MaxTransfer, 1);
+        StartDrive("medium=cdr");
+        Burner->Verify = true;
+        ASSERT_EQ(Record(), "");
+        EXPECT_TRUE(Burner->Verified());
+        const int64_t blocks = Burner->ImageBlocks();
+        ASSERT_GT(blocks, c.Blocks);
+        EXPECT_EQ(Count("28"), (blocks + c.Blocks - 1) / c.Blocks);
+        const std::string length = Big32Hex(static_cast<uint32_t>(c.Blocks)).substr(6);  // its low two bytes
+        EXPECT_EQ(Count("28 08 " + Big32Hex(Burner->StartSector) + " 00 " + length), 1);
+    }
+}
+
+// Through the pass-through layer the read-back's requests are no larger than the system moves
+// for the drive in one command; larger ones would all fail and be read again block by block.
+TEST_F(DriveJobTest, VerifyThroughThePassThroughAsksNoMoreThanTheSystemMoves) {
+    Nodes = std::make_unique<TFakeNodes>();
+    StartDrive("medium=cdr");
+    ASSERT_EQ(TransportName(), "PTASPI32");
+    Burner->Verify = true;
+    ASSERT_EQ(Record(), "");
+    EXPECT_TRUE(Burner->Verified());
+    EXPECT_EQ(Count("28"), (Burner->ImageBlocks() + 31) / 32);
+}
+
 // A block read back with other bytes, or not at all, fails the job naming the file it holds.
 TEST_F(DriveJobTest, ABadBlockIsNamedByItsFile) {
     StartDrive("medium=cdr");

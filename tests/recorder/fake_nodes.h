@@ -79,6 +79,7 @@ struct TFakeDrive {
     std::string Identity = "FAKE    CD WRITER       1.00";  // INQUIRY bytes 8-35
     bool ReadOnly = false;      // refuses to open for writing
     bool InquiryFails = false;  // the enumeration's INQUIRY call fails
+    uint32_t TransferLimit = 0;  // bytes the system moves in one command; 0: it does not say
 };
 
 class TFakeNodes : public TDeviceNodes {
@@ -135,6 +136,7 @@ public:
         return true;
     }
     void Close(int) override { --OpenHandles; }
+    uint32_t TransferLimit(int Handle) override { return Find(char(Handle - 100))->TransferLimit; }
 
     // A completion wait of a device on these nodes: returns once the request has completed, or
     // at once while a command is held, as if the time asked for had passed without an answer.

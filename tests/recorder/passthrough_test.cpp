@@ -146,6 +146,29 @@ TEST_F(PassThrough, AdapterInquiryDeviceTypeAndDiskInformation)
     EXPECT_EQ(SendASPI32Command(&nobody), SS_NO_DEVICE);
 }
 
+// The adapter's maximum transfer is 16 MB less 64 KiB unless the system moves less for one of
+// its drives in one command.
+TEST_F(PassThrough, AdapterInquiryReportsTheSmallestTransferLimitOfItsDrives)
+{
+    TFakeDrive small = DriveAt('D', 0, 0), large = DriveAt('E', 0, 1), huge = DriveAt('F', 1, 0);
+    small.TransferLimit = 120 * 1024;
+    large.TransferLimit = 1280 * 1024;
+    huge.TransferLimit = 32 * 1024 * 1024;
+    Nodes.Drives = {small, large, huge, DriveAt('G', 2, 0)};
+    ASSERT_TRUE(StartTransport(true));
+    const uint32_t expected[] = {120 * 1024, 0x00FF0000, 0x00FF0000};
+    for (uint8_t adapter = 0; adapter < 3; ++adapter) {
+        SCOPED_TRACE(int(adapter));
+        SRB_HAInquiry inquiry{};
+        inquiry.SRB_Cmd = SC_HA_INQUIRY;
+        inquiry.SRB_HaId = adapter;
+        ASSERT_EQ(SendASPI32Command(&inquiry), SS_COMP);
+        uint32_t maxTransfer;
+        std::memcpy(&maxTransfer, inquiry.HA_Unique + 4, 4);
+        EXPECT_EQ(maxTransfer, expected[adapter]);
+    }
+}
+
 TEST_F(PassThrough, ExecuteMapsTheSgIoOutcome)
 {
     Nodes.Drives = {DriveAt('D', 0, 0)};

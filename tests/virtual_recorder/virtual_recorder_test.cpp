@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <unistd.h>
@@ -22,6 +23,34 @@ TEST(VirtualRecorder, ReportsAdaptersAndNoAdapterWithoutDrives)
 {
     EXPECT_EQ(PowerUp("target=0;target=1;adapter=1,target=2"), 0x0102u);
     EXPECT_EQ(PowerUp(""), 0xE800u);
+}
+
+// The adapters' largest transfer is reported by the host adapter inquiry and enforced; 64 KiB
+// unless VREC_MAXTRANSFER says otherwise, and an unusable value leaves the default.
+TEST(VirtualRecorder, AdapterReportsAndEnforcesItsMaximumTransfer)
+{
+    const struct {
+        const char* Setting;  // nullptr: unset
+        uint32_t Bytes;
+    } cases[] = {{nullptr, 0x10000}, {"1310720", 1310720}, {"4096", 4096}, {"1024", 0x10000}, {"1M", 0x10000}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Setting ? c.Setting : "unset");
+        if (c.Setting)
+            setenv("VREC_MAXTRANSFER", c.Setting, 1);
+        PowerUp("medium=cdr");
+        unsetenv("VREC_MAXTRANSFER");
+        SRB_HAInquiry inquiry{};
+        inquiry.SRB_Cmd = SC_HA_INQUIRY;
+        ASSERT_EQ(SendASPI32Command(&inquiry), SS_COMP);
+        uint32_t reported;
+        std::memcpy(&reported, inquiry.HA_Unique + 4, 4);
+        EXPECT_EQ(reported, c.Bytes);
+        ASSERT_TRUE(SelectWriteParameters(0x01, 0x04).Good());
+        const uint16_t blocks = uint16_t(c.Bytes / 2048);
+        EXPECT_TRUE(Write10(0, blocks).Good());
+        EXPECT_EQ(Write10(blocks, blocks + 1).Status, SS_BUFFER_TO_BIG);
+        EXPECT_TRUE(Read10(0, blocks).Good());
+    }
 }
 
 TEST(VirtualRecorder, InquiryDescribesTheConfiguredDrive)
@@ -211,7 +240,7 @@ TEST(VirtualRecorder, ClosingASessionLeavesAnAppendableOrCompleteDisc)
     EXPECT_TRUE(CloseSession().Sense(IllegalRequest, 0x2C, 0x04));  // nothing written yet
     ASSERT_TRUE(SelectWriteParameters(0x01, 0xC4).Good());          // next session allowed
     EXPECT_EQ(Write10(0, 100).Status, SS_BUFFER_TO_BIG);  // more than the 64 KB the bus moves at once
-    ASSERT_TRUE(Write10(0, 30).Good());
+        ASSERT_TRUE(Write10(0, 30).Good());
     ASSERT_TRUE(CloseSession().Good());
     TReply disc = DiscInfo();
     EXPECT_EQ(disc.Data[2] & 0x0F, 0x01);  // empty last session, appendable disc

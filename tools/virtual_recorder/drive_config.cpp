@@ -147,6 +147,13 @@ TBusConfig ReadBusConfig()
         bus.LogFile = log;
     if (const char* async = std::getenv("VREC_ASYNC"))
         bus.Async = std::string(async) == "1";
+    if (const char* limit = std::getenv("VREC_MAXTRANSFER")) {
+        int64_t bytes;
+        if (ToNumber(limit, 10, bytes) && bytes >= 2048 && bytes <= UINT32_MAX)
+            bus.MaxTransfer = uint32_t(bytes);
+        else
+            bus.Errors.push_back(std::string("VREC_MAXTRANSFER=") + limit);
+    }
     return bus;
 }
 

@@ -58,10 +58,11 @@ struct TBusConfig {
     std::vector<TDriveConfig> Drives;
     std::string LogFile;  // one line per request; empty: no log
     bool Async = false;   // complete requests with event notification on a worker thread
+    uint32_t MaxTransfer = 0x10000;  // the host adapters' largest transfer, in bytes
     std::vector<std::string> Errors;  // settings that could not be understood
 };
 
-// Reads VREC_DRIVES, VREC_IMAGE, VREC_LOG and VREC_ASYNC.
+// Reads VREC_DRIVES, VREC_IMAGE, VREC_LOG, VREC_ASYNC and VREC_MAXTRANSFER.
 TBusConfig ReadBusConfig();
 // Parses a VREC_DRIVES value: drives separated by ';', settings "key=value" separated by ','.
 TBusConfig ParseDrives(const std::string& Text);

@@ -20,11 +20,9 @@ namespace vrec {
 
 namespace {
 
-constexpr uint32_t MaxTransfer = 0x10000;
-
 class TBus {
 public:
-    explicit TBus(const TBusConfig& Config) : FLog(Config.LogFile), FAsync(Config.Async)
+    explicit TBus(const TBusConfig& Config) : FLog(Config.LogFile), FAsync(Config.Async), FMaxTransfer(Config.MaxTransfer)
     {
         for (const std::string& error : Config.Errors)
             FLog.Note("ignored setting \"" + error + "\"");
@@ -90,7 +88,7 @@ private:
         Srb.HA_Identifier[12] = char('0' + Srb.SRB_HaId);
         std::memset(Srb.HA_Unique, 0, sizeof Srb.HA_Unique);
         Srb.HA_Unique[3] = 8;
-        std::memcpy(Srb.HA_Unique + 4, &MaxTransfer, 4);
+        std::memcpy(Srb.HA_Unique + 4, &FMaxTransfer, 4);
         return SS_COMP;
     }
 
@@ -117,7 +115,7 @@ private:
         TVirtualDrive* drive = Find(Srb.SRB_HaId, Srb.SRB_Target, Srb.SRB_Lun);
         if (!drive)
             return Srb.SRB_Status = SS_NO_DEVICE;
-        if (Srb.SRB_BufLen > MaxTransfer)
+        if (Srb.SRB_BufLen > FMaxTransfer)
             return Srb.SRB_Status = SS_BUFFER_TO_BIG;
         const int hang = drive->Config().HangOpcode;
         if (hang == Srb.CDBByte[0] && !FHung.count(drive)) {
@@ -183,6 +181,7 @@ private:
     int FAdapterCount = 0;
     TRequestLog FLog;
     bool FAsync;
+    uint32_t FMaxTransfer;  // reported by the adapter inquiry and enforced on every request
     std::mutex FMutex;
     std::condition_variable FWake;
     std::deque<SRB_ExecSCSICmd*> FQueue;
