@@ -33,6 +33,7 @@ private:
     void VerifyImageFile(int fd, const std::string& path);
     void VerifyDrive();
     bool ReadFromDrive(int64_t sector, int64_t count, char* buffer);
+    bool ReadBlockByBlock(int64_t sector, int64_t count, char* buffer);  // false when aborted
     void StartVerify();
     void EndVerify();
 

@@ -76,8 +76,7 @@ void TThWrite::EndVerify() {
 }
 
 // The recorded blocks are read back from StartSector on; a drive still busy with the end of
-// the recording is waited for. A stretch the drive cannot read is read again block by block,
-// each block a few times, so that exactly the bad ones count.
+// the recording is waited for. A stretch the drive cannot read is read again block by block.
 void TThWrite::VerifyDrive() {
     if (!FCache.ErrorText().empty()) return;
     StartVerify();
@@ -92,19 +91,28 @@ void TThWrite::VerifyDrive() {
         const int64_t count = std::min(readSectors, total - sector);
         if (ReadFromDrive(sector, count, buffer.data())) {
             FCheck.CheckRead(sector, buffer.data(), count);
-        } else {
-            for (int64_t block = sector; block < sector + count; ++block) {
-                bool read = false;
-                for (int attempt = 0; attempt < kDriveReadAttempts && !read; ++attempt)
-                    read = ReadFromDrive(block, 1, buffer.data());
-                if (read) FCheck.CheckRead(block, buffer.data(), 1);
-                else FCheck.MarkUnreadable(block, 1);
-            }
+        } else if (!ReadBlockByBlock(sector, count, buffer.data())) {
+            Fail("OPERATION ABORTED BY USER");
+            break;
         }
         sector += count;
         FBurner.FBytesVerified = sector * 2048;
     }
     EndVerify();
+}
+
+// A stretch the drive could not read: each block a few times, so that exactly the bad ones
+// count. A damaged disc can take the drive long for every failed read, so Abort is heeded
+// between blocks.
+bool TThWrite::ReadBlockByBlock(int64_t sector, int64_t count, char* buffer) {
+    for (int64_t block = sector; block < sector + count; ++block) {
+        if (Job().Abort) return false;
+        bool read = false;
+        for (int attempt = 0; attempt < kDriveReadAttempts && !read; ++attempt) read = ReadFromDrive(block, 1, buffer);
+        if (read) FCheck.CheckRead(block, buffer, 1);
+        else FCheck.MarkUnreadable(block, 1);
+    }
+    return true;
 }
 
 // The drive is asked to read the disc itself (FUA): the blocks just recorded may still be in

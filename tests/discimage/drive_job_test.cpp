@@ -158,6 +158,23 @@ TEST_F(DriveJobTest, VerifyReadsTheDiscNotTheDrivesBuffer) {
     EXPECT_EQ(Record(), "VERIFICATION FAILED: 1 BAD BLOCK, FIRST IN \"\\Images\\2004061200001.jpg\"");
 }
 
+// A stretch that cannot be read is read again block by block; an Abort meanwhile ends the job
+// at the next block rather than after every block of the stretch.
+TEST_F(DriveJobTest, AbortEndsTheReadingOfABadStretchBlockByBlock) {
+    Nodes = std::make_unique<TFakeNodes>();
+    StartDrive("medium=cdr,readerror=17");
+    int singleBlockReads = 0;  // counted on the request thread, read after the job
+    Nodes->Answer = [&, drive = Nodes->Answer](sg_io_hdr_t& io) {
+        const auto* cdb = static_cast<const uint8_t*>(io.cmdp);
+        if (cdb[0] == 0x28 && cdb[7] == 0 && cdb[8] == 1 && ++singleBlockReads == 2) Burner->AbortWrite();
+        return drive(io);
+    };
+    Burner->Verify = true;
+    EXPECT_EQ(Record(), "OPERATION ABORTED BY USER");
+    EXPECT_EQ(singleBlockReads, 2);
+    EXPECT_FALSE(Burner->Verified());
+}
+
 // A drive that refuses the FUA bit is read without it, and a good recording still verifies.
 TEST_F(DriveJobTest, VerifyReadsWithoutFuaWhereTheDriveRefusesIt) {
     StartDrive("medium=cdr,nofua=1");
