@@ -148,7 +148,8 @@ bool TImageFileBlocks::Read(uint32_t first, uint32_t count, char* buffer) {
     return true;
 }
 
-TDriveBlocks::TDriveBlocks(TSCSIDevice& device) : FDevice(device), FMaxReadBlocks(ReadBlocksPerRequest(device)) {}
+TDriveBlocks::TDriveBlocks(TSCSIDevice& device)
+    : FDevice(device), FMaxReadBlocks(ReadBlocksPerRequest(device)) {}
 
 bool TDriveBlocks::Read(uint32_t first, uint32_t count, char* buffer) {
     return ReadWhenReady(FDevice, first, static_cast<uint16_t>(count), reinterpret_cast<uint8_t*>(buffer));

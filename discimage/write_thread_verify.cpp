@@ -108,7 +108,8 @@ bool TThWrite::ReadBlockByBlock(int64_t sector, int64_t count, char* buffer) {
     for (int64_t block = sector; block < sector + count; ++block) {
         if (Job().Abort) return false;
         bool read = false;
-        for (int attempt = 0; attempt < kDriveReadAttempts && !read; ++attempt) read = ReadFromDrive(block, 1, buffer);
+        for (int attempt = 0; attempt < kDriveReadAttempts && !read; ++attempt)
+            read = ReadFromDrive(block, 1, buffer);
         if (read) FCheck.CheckRead(block, buffer, 1);
         else FCheck.MarkUnreadable(block, 1);
     }

@@ -231,7 +231,12 @@ void DriveReadBack(benchmark::State& state) {
 }
 
 BENCHMARK(ImageFileReadBack)->Unit(benchmark::kMillisecond)->Iterations(9)->UseManualTime();
-BENCHMARK(DriveReadBack)->Arg(1280)->Arg(64)->Unit(benchmark::kMillisecond)->Iterations(9)->UseManualTime();
+BENCHMARK(DriveReadBack)
+    ->Arg(1280)
+    ->Arg(64)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(9)
+    ->UseManualTime();
 
 } // namespace
 

@@ -111,7 +111,7 @@ protected:
         };
         if (Nodes) {
             TFakeDrive drive = DriveAt('D', 0, 0);
-            drive.TransferLimit = 0x10000;  // what the recorder's adapter takes, as the system would say
+            drive.TransferLimit = 0x10000;  // the recorder's adapter's, as the system would say
             Nodes->Drives = {drive};
             DriveBehindNodes = std::make_unique<TRecorderBehindNodes>("./libwnaspi32.so");
             Nodes->Answer = std::ref(*DriveBehindNodes);

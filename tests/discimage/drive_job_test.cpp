@@ -101,7 +101,8 @@ TEST_F(DriveJobTest, VerifyReadsAsMuchAsTheAdapterTakes) {
         const int64_t blocks = Burner->ImageBlocks();
         ASSERT_GT(blocks, c.Blocks);
         EXPECT_EQ(Count("28"), (blocks + c.Blocks - 1) / c.Blocks);
-        const std::string length = Big32Hex(static_cast<uint32_t>(c.Blocks)).substr(6);  // its low two bytes
+        // The transfer length: the low two bytes.
+        const std::string length = Big32Hex(static_cast<uint32_t>(c.Blocks)).substr(6);
         EXPECT_EQ(Count("28 08 " + Big32Hex(Burner->StartSector) + " 00 " + length), 1);
     }
 }
@@ -166,7 +167,8 @@ TEST_F(DriveJobTest, AbortEndsTheReadingOfABadStretchBlockByBlock) {
     int singleBlockReads = 0;  // counted on the request thread, read after the job
     Nodes->Answer = [&, drive = Nodes->Answer](sg_io_hdr_t& io) {
         const auto* cdb = static_cast<const uint8_t*>(io.cmdp);
-        if (cdb[0] == 0x28 && cdb[7] == 0 && cdb[8] == 1 && ++singleBlockReads == 2) Burner->AbortWrite();
+        const bool singleBlockRead = cdb[0] == 0x28 && cdb[7] == 0 && cdb[8] == 1;
+        if (singleBlockRead && ++singleBlockReads == 2) Burner->AbortWrite();
         return drive(io);
     };
     Burner->Verify = true;

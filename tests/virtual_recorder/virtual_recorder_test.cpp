@@ -32,7 +32,8 @@ TEST(VirtualRecorder, AdapterReportsAndEnforcesItsMaximumTransfer)
     const struct {
         const char* Setting;  // nullptr: unset
         uint32_t Bytes;
-    } cases[] = {{nullptr, 0x10000}, {"1310720", 1310720}, {"4096", 4096}, {"1024", 0x10000}, {"1M", 0x10000}};
+    } cases[] = {{nullptr, 0x10000}, {"1310720", 1310720}, {"4096", 4096},
+                 {"1024", 0x10000}, {"1M", 0x10000}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Setting ? c.Setting : "unset");
         if (c.Setting)
@@ -240,7 +241,7 @@ TEST(VirtualRecorder, ClosingASessionLeavesAnAppendableOrCompleteDisc)
     EXPECT_TRUE(CloseSession().Sense(IllegalRequest, 0x2C, 0x04));  // nothing written yet
     ASSERT_TRUE(SelectWriteParameters(0x01, 0xC4).Good());          // next session allowed
     EXPECT_EQ(Write10(0, 100).Status, SS_BUFFER_TO_BIG);  // more than the 64 KB the bus moves at once
-        ASSERT_TRUE(Write10(0, 30).Good());
+    ASSERT_TRUE(Write10(0, 30).Good());
     ASSERT_TRUE(CloseSession().Good());
     TReply disc = DiscInfo();
     EXPECT_EQ(disc.Data[2] & 0x0F, 0x01);  // empty last session, appendable disc

@@ -22,7 +22,8 @@ namespace {
 
 class TBus {
 public:
-    explicit TBus(const TBusConfig& Config) : FLog(Config.LogFile), FAsync(Config.Async), FMaxTransfer(Config.MaxTransfer)
+    explicit TBus(const TBusConfig& Config)
+        : FLog(Config.LogFile), FAsync(Config.Async), FMaxTransfer(Config.MaxTransfer)
     {
         for (const std::string& error : Config.Errors)
             FLog.Note("ignored setting \"" + error + "\"");
